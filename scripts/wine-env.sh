@@ -1,0 +1,32 @@
+# The one Wine environment of Zarvio: sourced by every script that starts a Windows program.
+# Expects ZARVIO_ROOT (the checkout) to be set or derives it from this file's place.
+: "${ZARVIO_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+: "${ZARVIO_BUILD:=$ZARVIO_ROOT/build}"
+export ZARVIO_ROOT ZARVIO_BUILD
+export WINEPREFIX="$ZARVIO_BUILD/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=zh_CN.UTF-8
+export LC_ALL=zh_CN.UTF-8
+export HOME="$ZARVIO_BUILD/winehome"
+export WINEARCH=win64
+
+zarvio_prepare_prefix() {
+    mkdir -p "$HOME"
+    # No sound card on the build machines: without a null ALSA device the media component cannot play.
+    printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' > "$HOME/.asoundrc"
+    printf 'pcm.!default { type null }\n' > "$HOME/.asoundrc"
+    if [ ! -f "$WINEPREFIX/.zarvio-ready" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+        # A crash must end the process, not wait in winedbg.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f >/dev/null 2>&1
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1
+        # Bare Xvfb has no window manager: let Wine draw the captions itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.zarvio-ready"
+    fi
+}

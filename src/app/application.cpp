@@ -1,0 +1,5 @@
+#include "app/application.h"
+
+namespace zarvio {
+int RunApplication(HINSTANCE) { return 0; }
+}

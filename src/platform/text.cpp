@@ -1,0 +1,51 @@
+#include "platform/text.h"
+
+#include <windows.h>
+
+#include <cwctype>
+
+namespace zarvio {
+
+std::wstring FromAnsi(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    // Without MB_ERR_INVALID_CHARS, invalid bytes turn into the code page's default character
+    // instead of failing the whole conversion.
+    const int size = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, out.data(), n);
+    return out;
+}
+
+std::string ToAnsi(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool CanEncodeAnsi(std::wstring_view text) {
+    if (text.empty()) return true;
+    // The round trip is the dependable test: best-fit mappings change the text without
+    // always raising the "default character used" flag.
+    return FromAnsi(ToAnsi(text)) == text;
+}
+
+std::wstring ToLower(std::wstring_view text) {
+    std::wstring out(text);
+    for (auto& c : out) c = static_cast<wchar_t>(std::towlower(c));
+    return out;
+}
+
+std::wstring Trim(std::wstring_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && (text[b] == L' ' || text[b] == L'\t')) ++b;
+    while (e > b && (text[e - 1] == L' ' || text[e - 1] == L'\t')) --e;
+    return std::wstring(text.substr(b, e - b));
+}
+
+}  // namespace zarvio

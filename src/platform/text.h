@@ -1,0 +1,21 @@
+// Conversions between the program's wide strings and the system ANSI code page of its text files.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zarvio {
+
+// Decodes bytes of the system ANSI code page; invalid sequences become replacement characters.
+std::wstring FromAnsi(std::string_view bytes);
+
+// Encodes into the system ANSI code page. Characters the code page lacks become '?';
+// use CanEncodeAnsi first where silently changed text would be wrong.
+std::string ToAnsi(std::wstring_view text);
+
+// True when every character of text survives the round trip through the ANSI code page.
+bool CanEncodeAnsi(std::wstring_view text);
+
+std::wstring ToLower(std::wstring_view text);
+std::wstring Trim(std::wstring_view text);
+
+}  // namespace zarvio
