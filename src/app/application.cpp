@@ -1,5 +1,47 @@
 #include "app/application.h"
 
+#include <memory>
+
+#include "app/main_window.h"
+#include "platform/com_support.h"
+#include "platform/media_player_wmp.h"
+
 namespace zarvio {
-int RunApplication(HINSTANCE) { return 0; }
+
+int RunApplication(HINSTANCE) {
+    // Declared first so it is released last: every COM object below goes before the apartment.
+    ComApartment apartment;
+
+    Win32MessageBox messageBox;
+    Win32TrayIcon tray;
+    Win32Instance instance;
+    Win32Browser browser;
+    Win32ProcessExit processExit;
+    Win32Clock clock;
+    WmpMediaPlayer player;
+
+    Services services;
+    services.messageBox = &messageBox;
+    services.tray = &tray;
+    services.instance = &instance;
+    services.browser = &browser;
+    services.processExit = &processExit;
+    services.clock = &clock;
+    services.player = &player;
+    services.appDir = ExecutableDirectory();
+
+    WindowOpeners openers;
+    MainWindow main(services, std::move(openers));
+    if (!main.Start()) return 0;  // the user chose not to run a second copy
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(GetActiveWindow(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
 }
+
+}  // namespace zarvio

@@ -1,0 +1,311 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/product.h"
+#include "player/error_log.h"
+#include "player/play_state.h"
+#include "player/volume_file.h"
+#include "platform/toolkit/controls.h"
+#include "res/resource_ids.h"
+#include "stations/station_store.h"
+
+namespace zarvio {
+namespace {
+
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kTeal = RGB(0, 128, 128);
+
+struct ButtonRow {
+    int id;
+    TwipsRect rect;
+    const wchar_t* text;
+    const wchar_t* tip;
+};
+
+}  // namespace
+
+std::wstring WeekdayName(const SYSTEMTIME& date) {
+    wchar_t buf[64] = {};
+    SYSTEMTIME d = date;
+    // "dddd" is the full name; the weekday is computed from the date, not taken from the field.
+    d.wDayOfWeek = 0;
+    if (!GetDateFormatW(LOCALE_USER_DEFAULT, 0, &d, L"dddd", buf, 64)) return {};
+    return buf;
+}
+
+MainWindow::MainWindow(Services services, WindowOpeners openers)
+    : services_(std::move(services)), openers_(std::move(openers)) {
+    icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ZARVIO),
+                                              IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    if (!icon_) icon_.reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+}
+
+MainWindow::~MainWindow() {
+    if (services_.player) services_.player->SetListener(nullptr);
+    Destroy();
+}
+
+bool MainWindow::Start() {
+    FormOptions o;
+    o.caption = kProductName;
+    o.clientWidthTwips = 5385;
+    o.clientHeightTwips = 3375;
+    o.icon = icon_.get();
+    if (!Create(o)) return false;  // Form_Load ran the start-up steps before the prompt
+    // Step 8: another copy.
+    if (services_.instance && services_.instance->AnotherCopyRunning()) {
+        const int answer = services_.messageBox->Show(hwnd(), kAnotherCopyText, kAnotherCopyTitle,
+                                                      kAnotherCopyStyle);
+        if (answer != IDYES) {
+            Destroy();
+            return false;
+        }
+    }
+    AddTrayIcon();                  // step 9
+    ShowWindow(hwnd(), SW_SHOW);    // step 10
+    UpdateWindow(hwnd());
+    return true;
+}
+
+void MainWindow::BuildControls() {
+    // Created in tab order, which is also the order the keyboard visits them.
+    list1_ = AddListBox(hwnd(), kIdList1, {30, 690, 3855, 2160});
+    SetColors(list1_, RGB(255, 255, 255), RGB(0, 0, 0));
+    SetFont(list1_, {L"黑体", 105});
+    SetToolTip(list1_, L"");
+
+    statusBar_ = AddStatusBar(kIdStatusBar1, {0, 3000, 5385, 375});
+    const PanelSpec panels[] = {
+        {PanelKind::Text, 2800, L"电台连接或是播放状态等信息。"},
+        {PanelKind::Date, 1151, L"日期。"},
+        {PanelKind::Time, 680, L"时间。"},
+        {PanelKind::Text, 1440, L"星期"},
+    };
+    ConfigureStatusBar(statusBar_, panels, 4);
+
+    // The address list lies below the client area and is never seen.
+    list2_ = AddListBox(hwnd(), kIdList2, {1560, 3960, 4575, 2220});
+
+    const ButtonRow buttons[] = {
+        {kIdCommand1, {3960, 120, 1335, 300}, L"刷新列表(&R)",
+         L"刷新列表，在删除或者添加电台的时候，刷新后才能在列表里显示出来的电台名称。"},
+        {kIdCommand2, {3960, 1200, 1335, 300}, L"自定义电台(&T)", L"添加电台或者删除电台。"},
+        {kIdCommand3, {3960, 480, 1335, 300}, L"播放(&P)", L"是播放按钮。"},
+        {kIdCommand4, {3960, 840, 1335, 300}, L"停止(&S)", L"停止播放按钮。"},
+    };
+    for (const auto& b : buttons) SetToolTip(AddButton(hwnd(), b.id, b.rect, b.text), b.tip);
+
+    slider_ = AddSlider(hwnd(), kIdSlider1, {4440, 2760, 645, 255}, 0, 100);
+    SendMessageW(slider_, TBM_SETLINESIZE, 0, 1);
+    SendMessageW(slider_, TBM_SETPAGESIZE, 0, 5);
+    SetToolTip(slider_, L"向左移动音量减小，向右移动音量增大。");
+
+    HWND label = AddLabel(hwnd(), kIdLabel1, {3960, 2760, 1230, 180}, L"音量-      +");
+    SetColors(label, RGB(255, 0, 0));
+    SetFont(label, {L"宋体", 90, true});
+    SetToolTip(label, L"音量调节。");
+
+    const ButtonRow more[] = {
+        {kIdCommand5, {3960, 1920, 1335, 300}, L"关于...", L"播放器信息以及作者的一些信息等。"},
+        {kIdCommand6, {3960, 1560, 1335, 300}, L"设置选项(&O)", L"选项开机启动或者定时关机等等。"},
+    };
+    for (const auto& b : more) SetToolTip(AddButton(hwnd(), b.id, b.rect, b.text), b.tip);
+
+    check1_ = AddCheckBox(hwnd(), kIdCheck1, {3960, 2280, 1335, 300}, L"√ 窗体置顶");
+    SetColors(check1_, kTeal);
+    SetToolTip(check1_, L"选择保持窗体总在其他窗体的前面。");
+
+    // The slider must lie above the label so that it sits between the label's "-" and "+".
+    SetWindowPos(slider_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    AddLine({0, 20, 3840, 20, 2, kGreen});
+    AddLine({0, 660, 3870, 660, 3, kGreen});
+    AddLine({0, 2880, 3870, 2880, 2, kGreen});
+    AddLine({0, 0, 0, 2880, 2, kGreen});
+    AddLine({3870, 0, 3870, 2870, 3, kGreen});
+
+    if (services_.player) services_.player->SetListener(this);
+}
+
+void MainWindow::Form_Load() {
+    CenterOnScreen();                                           // step 1
+    SetWindowTextString(hwnd(), MainWindowTitle());             // step 2
+    LoadMainList(list1_, list2_, services_.appDir);             // step 3
+    // Step 4: the skin engine takes the window and its controls over here.
+    SetPanelText(statusBar_, 0, kWelcomeText);                  // step 5
+    if (services_.clock) SetPanelText(statusBar_, 3, WeekdayName(services_.clock->Now()));  // step 6
+    if (services_.player && !services_.player->Available())
+        SetPanelText(statusBar_, 0, PlayerUnavailablePanelText());
+    RestoreVolume();                                            // step 7
+}
+
+bool MainWindow::Form_QueryUnload() {
+    // Closing only hides: the program, the stream and the tray icon stay.
+    ShowWindow(hwnd(), SW_HIDE);
+    return false;
+}
+
+void MainWindow::ExitProgram() {
+    // Step 1: the skin engine gives the window back here.
+    if (trayAdded_ && services_.tray) services_.tray->Remove(TraySpec());  // step 2
+    trayAdded_ = false;
+    if (services_.browser) services_.browser->Open(kForumThreadUrl);       // step 4
+    if (services_.processExit) services_.processExit->Exit(0);             // step 5
+}
+
+void MainWindow::Command1_Click() { LoadMainList(list1_, list2_, services_.appDir); }
+
+void MainWindow::Command3_Click() {
+    if (services_.player) services_.player->Play();
+}
+
+void MainWindow::Command4_Click() {
+    if (services_.player) services_.player->Stop();
+}
+
+void MainWindow::Check1_Click() {
+    if (IsChecked(check1_))
+        SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    else
+        SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void MainWindow::List1_DblClick() {
+    const int index = ListIndex(list1_);
+    long failure = 0;
+    if (index >= 0 && index >= ListCount(list2_)) {
+        failure = kNoAddressErrorCode;  // a name without an address line
+    } else {
+        SetListIndex(list2_, index);   // -1 clears the selection and hands over the empty address
+        const std::wstring url = index >= 0 ? ListText(list2_, index) : std::wstring();
+        if (services_.player) {
+            const HRESULT hr = services_.player->SetUrl(url);
+            if (FAILED(hr)) failure = static_cast<long>(hr);
+        }
+    }
+    if (failure != 0 && services_.clock) AppendErrorLog(services_.appDir, services_.clock->Now(), failure);
+    if (services_.player) services_.player->Play();
+    const std::wstring entry = index >= 0 ? ListText(list1_, index) : std::wstring();
+    SetWindowTextString(hwnd(), L"你选择:" + entry);
+}
+
+void MainWindow::ShowPlayState(int state) {
+    if (auto text = PlayStatePanelText(state)) SetPanelText(statusBar_, 0, *text);
+}
+
+void MainWindow::Slider1_Change() {
+    const int volume = static_cast<int>(SendMessageW(slider_, TBM_GETPOS, 0, 0));
+    if (services_.player) services_.player->SetVolume(volume);
+    WriteVolumeFile(services_.appDir, volume);
+}
+
+void MainWindow::RestoreVolume() {
+    const int volume = ReadVolumeFile(services_.appDir);
+    SendMessageW(slider_, TBM_SETPOS, TRUE, volume);
+    Slider1_Change();  // also when the value equals the slider's start position
+}
+
+TrayIconSpec MainWindow::TraySpec() const {
+    return TrayIconSpec{hwnd(), 1, kTrayCallbackMessage, icon_.get(), TrayTipText()};
+}
+
+void MainWindow::AddTrayIcon() {
+    if (services_.tray) services_.tray->Add(TraySpec());
+    trayAdded_ = true;
+}
+
+void MainWindow::HandleTrayMessage(UINT mouseMessage) {
+    switch (mouseMessage) {
+    case WM_LBUTTONDBLCLK:
+        ShowWindow(hwnd(), SW_RESTORE);
+        SetForegroundWindow(hwnd());
+        ShowWindow(hwnd(), SW_SHOW);
+        break;
+    case WM_RBUTTONUP:
+        SetForegroundWindow(hwnd());
+        ShowTrayMenu();
+        break;
+    default:
+        break;  // single clicks and movements over the icon do nothing
+    }
+}
+
+void MainWindow::ShowTrayMenu() {
+    Menu menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuW(menu.get(), MF_STRING, kMenuPlay, L"播放(&P)");
+    AppendMenuW(menu.get(), MF_STRING, kMenuStop, L"停止(&S)");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING, kMenuEditor, L"自定义电台(&T)");
+    AppendMenuW(menu.get(), MF_STRING, kMenuSettings, L"设置选项(&O)");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING, kMenuAbout, L"关于...");
+    AppendMenuW(menu.get(), MF_STRING, kMenuExit, L"退出(&E)");
+    POINT pt{};
+    GetCursorPos(&pt);
+    const int command = static_cast<int>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, hwnd(), nullptr));
+    // Without this the menu would not close when the user clicks elsewhere next time.
+    PostMessageW(hwnd(), WM_NULL, 0, 0);
+    if (command) RunMenuCommand(command);
+}
+
+void MainWindow::RunMenuCommand(int command) {
+    switch (command) {
+    case kMenuPlay: Command3_Click(); break;
+    case kMenuStop: Command4_Click(); break;
+    case kMenuEditor: if (openers_.editor) openers_.editor(); break;
+    case kMenuSettings: if (openers_.settings) openers_.settings(); break;
+    case kMenuAbout: if (openers_.about) openers_.about(); break;
+    case kMenuExit: ExitProgram(); break;
+    default: break;
+    }
+}
+
+void MainWindow::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case kIdCommand1: if (code == BN_CLICKED) Command1_Click(); break;
+    case kIdCommand2: if (code == BN_CLICKED) RunMenuCommand(kMenuEditor); break;
+    case kIdCommand3: if (code == BN_CLICKED) Command3_Click(); break;
+    case kIdCommand4: if (code == BN_CLICKED) Command4_Click(); break;
+    case kIdCommand5: if (code == BN_CLICKED) RunMenuCommand(kMenuAbout); break;
+    case kIdCommand6: if (code == BN_CLICKED) RunMenuCommand(kMenuSettings); break;
+    case kIdCheck1: if (code == BN_CLICKED) Check1_Click(); break;
+    case kIdList1: if (code == LBN_DBLCLK) List1_DblClick(); break;
+    default: break;
+    }
+}
+
+void MainWindow::OnHScroll(HWND control, int code) {
+    // Only a completed move counts; the drag itself (TB_THUMBTRACK) changes nothing.
+    if (control == slider_ && code == TB_ENDTRACK) Slider1_Change();
+}
+
+void MainWindow::OnControlMouseMove(int id, HWND) {
+    if (id != kIdList1) return;
+    const int index = ListIndex(list1_);
+    const std::wstring text = index >= 0 ? ListText(list1_, index) : std::wstring();
+    if (text != ToolTip(list1_)) SetToolTip(list1_, text);
+}
+
+LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = false;
+    if (msg == kTrayCallbackMessage) {
+        handled = true;
+        HandleTrayMessage(static_cast<UINT>(LOWORD(lParam)));
+        return 0;
+    }
+    if (msg == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
+        // The shell restarted and forgot every icon: add ours again.
+        if (trayAdded_ && services_.tray) services_.tray->Add(TraySpec());
+        handled = true;
+        return 0;
+    }
+    (void)wParam;
+    return 0;
+}
+
+}  // namespace zarvio

@@ -1,0 +1,92 @@
+// The main window Form1: the numbered station list, the command buttons, the volume slider,
+// the status bar, the tray icon and the program's lifetime.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/services.h"
+#include "platform/toolkit/form.h"
+
+namespace zarvio {
+
+// Control identifiers of the main window.
+enum MainControl : int {
+    kIdList1 = 101, kIdList2, kIdCommand1, kIdCommand2, kIdCommand3, kIdCommand4, kIdCommand5,
+    kIdCommand6, kIdCheck1, kIdLabel1, kIdSlider1, kIdStatusBar1,
+};
+
+// Commands of the tray menu "文件".
+enum MenuCommand : int {
+    kMenuPlay = 201, kMenuStop, kMenuEditor, kMenuSettings, kMenuAbout, kMenuExit,
+};
+
+// The tray icon reports mouse actions with this private message, so that a real pointer
+// movement over the window can never be mistaken for a click on the icon.
+inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+
+// Opening the other windows; filled in by the program, left empty where a test needs none.
+struct WindowOpeners {
+    std::function<void()> editor;
+    std::function<void()> settings;
+    std::function<void()> about;
+};
+
+class MainWindow : public Form, private MediaPlayerListener {
+public:
+    MainWindow(Services services, WindowOpeners openers);
+    ~MainWindow() override;
+
+    // Runs the start-up sequence. Returns false when the user declined to run a second copy:
+    // then no window is shown and no tray icon exists.
+    bool Start();
+
+    void ExitProgram();
+
+    // Operations behind the buttons and menu items.
+    void Command1_Click();  // Refresh
+    void Command3_Click();  // Play
+    void Command4_Click();  // Stop
+    void Check1_Click();    // keep on top
+    void List1_DblClick();  // ChooseStation
+    void ShowPlayState(int state);
+    void Slider1_Change();
+    void RestoreVolume();
+    void HandleTrayMessage(UINT mouseMessage);
+    void ShowTrayMenu();
+    void RunMenuCommand(int command);
+
+    HWND list1() const { return list1_; }
+    HWND list2() const { return list2_; }
+    HWND statusBar() const { return statusBar_; }
+    HWND slider() const { return slider_; }
+    HWND check1() const { return check1_; }
+    HWND button(int id) const { return GetDlgItem(hwnd(), id); }
+    bool trayIconAdded() const { return trayAdded_; }
+
+private:
+    void BuildControls() override;
+    void Form_Load() override;
+    bool Form_QueryUnload() override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnHScroll(HWND control, int code) override;
+    void OnControlMouseMove(int id, HWND control) override;
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void OnPlayStateChange(int state) override { ShowPlayState(state); }
+    void OnStatusChange() override {}  // received and deliberately ignored
+
+    TrayIconSpec TraySpec() const;
+    void AddTrayIcon();
+
+    Services services_;
+    WindowOpeners openers_;
+    Icon icon_;
+    UINT taskbarCreatedMessage_ = 0;
+    bool trayAdded_ = false;
+    HWND list1_ = nullptr, list2_ = nullptr, statusBar_ = nullptr, slider_ = nullptr, check1_ = nullptr;
+};
+
+// The full name of the weekday of a date in the user's language ("星期日" for a Sunday).
+std::wstring WeekdayName(const SYSTEMTIME& date);
+
+}  // namespace zarvio

@@ -1,0 +1,62 @@
+// The media-player service: plays the stream at an address and reports its progress.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace zarvio {
+
+// What Play plays before any station was chosen: a news stream over plain http(s), because the
+// current Windows Media Player no longer speaks mms.
+inline constexpr wchar_t kDefaultStreamUrl[] = L"https://npr-ice.streamguys1.com/live.mp3";
+
+// Play states as the Windows Media Player enumeration numbers them.
+enum PlayState : int {
+    kPlayStateUndefined = 0,
+    kPlayStateStopped = 1,
+    kPlayStatePaused = 2,
+    kPlayStatePlaying = 3,
+    kPlayStateScanForward = 4,
+    kPlayStateScanReverse = 5,
+    kPlayStateBuffering = 6,
+    kPlayStateWaiting = 7,
+    kPlayStateMediaEnded = 8,
+    kPlayStateTransitioning = 9,
+    kPlayStateReady = 10,
+    kPlayStateReconnecting = 11,
+};
+
+// Receives the component's notifications, always on the UI thread (the thread that created the
+// player). They may arrive while a call such as Play or Stop is still running.
+class MediaPlayerListener {
+public:
+    virtual void OnPlayStateChange(int state) = 0;
+    virtual void OnStatusChange() = 0;
+
+protected:
+    ~MediaPlayerListener() = default;
+};
+
+class MediaPlayer {
+public:
+    virtual ~MediaPlayer() = default;
+
+    // False when the media component is missing; then every other call does nothing.
+    virtual bool Available() const = 0;
+
+    // Hands the component an address; it opens it but does not start playing by itself.
+    // On failure the component keeps the address it had. S_FALSE when the component is missing.
+    virtual HRESULT SetUrl(const std::wstring& url) = 0;
+
+    // Plays or stops whatever address was set last.
+    virtual HRESULT Play() = 0;
+    virtual HRESULT Stop() = 0;
+
+    // 0 (silent) to 100 (full); values outside are clamped.
+    virtual HRESULT SetVolume(int volume) = 0;
+
+    // Null stops the notifications. The listener must outlive the player or be reset first.
+    virtual void SetListener(MediaPlayerListener* listener) = 0;
+};
+
+}  // namespace zarvio

@@ -1,0 +1,187 @@
+#include "platform/toolkit/controls.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "platform/toolkit/class_names.h"
+#include "platform/toolkit/form.h"
+#include "platform/toolkit/twips.h"
+
+namespace zarvio {
+namespace {
+
+enum Superclass { kButton, kCheck, kOption, kFrame, kLabel, kText, kList, kSlider, kStatus, kCount };
+
+WNDPROC g_baseProc[kCount] = {};  // the platform procedures the superclasses chain to
+
+constexpr UINT_PTR kClockTimer = 0x5A31;
+constexpr wchar_t kClockPanelsProp[] = L"ZarvioClockPanels";
+
+void RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg < WM_MOUSEFIRST || msg > WM_MOUSELAST) return;
+    HWND root = GetAncestor(hwnd, GA_ROOT);
+    if (Form* form = Form::FromWindow(root)) form->RelayToolTip(hwnd, msg, wParam, lParam);
+    if (msg == WM_MOUSEMOVE)
+        SendMessageW(root, kControlMouseMove, static_cast<WPARAM>(GetDlgCtrlID(hwnd)),
+                     reinterpret_cast<LPARAM>(hwnd));
+}
+
+std::wstring FormatNow(PanelKind kind) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t buf[64] = {};
+    if (kind == PanelKind::Date)
+        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, buf, 64);
+    else
+        GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &now, nullptr, buf, 64);
+    return buf;
+}
+
+void RefreshClockPanels(HWND bar) {
+    const auto packed = reinterpret_cast<UINT_PTR>(GetPropW(bar, kClockPanelsProp));
+    const int datePanel = static_cast<int>(packed & 0xFF) - 1;
+    const int timePanel = static_cast<int>((packed >> 8) & 0xFF) - 1;
+    if (datePanel >= 0 && PanelText(bar, datePanel) != FormatNow(PanelKind::Date))
+        SetPanelText(bar, datePanel, FormatNow(PanelKind::Date));
+    if (timePanel >= 0 && PanelText(bar, timePanel) != FormatNow(PanelKind::Time))
+        SetPanelText(bar, timePanel, FormatNow(PanelKind::Time));
+}
+
+template <Superclass K>
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    RelayMouse(hwnd, msg, wParam, lParam);
+    if constexpr (K == kFrame) {
+        switch (msg) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+            // A frame only groups: its controls' notifications belong to the form.
+            return SendMessageW(GetParent(hwnd), msg, wParam, lParam);
+        case WM_NCHITTEST:
+            return HTCLIENT;
+        default:
+            break;
+        }
+    }
+    if constexpr (K == kStatus) {
+        if (msg == WM_TIMER && wParam == kClockTimer) {
+            RefreshClockPanels(hwnd);
+            return 0;
+        }
+        if (msg == WM_DESTROY) {
+            KillTimer(hwnd, kClockTimer);
+            RemovePropW(hwnd, kClockPanelsProp);
+        }
+    }
+    return CallWindowProcW(g_baseProc[K], hwnd, msg, wParam, lParam);
+}
+
+template <Superclass K>
+void Register(const wchar_t* base, const wchar_t* name) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(nullptr, base, &wc)) return;
+    g_baseProc[K] = wc.lpfnWndProc;
+    wc.lpfnWndProc = &ControlProc<K>;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = name;
+    wc.style &= ~CS_GLOBALCLASS;
+    RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+void RegisterToolkitClasses() {
+    static const bool done = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&icc);
+        Register<kButton>(L"BUTTON", kButtonClass);
+        Register<kCheck>(L"BUTTON", kCheckBoxClass);
+        Register<kOption>(L"BUTTON", kOptionClass);
+        Register<kFrame>(L"BUTTON", kFrameClass);
+        Register<kLabel>(L"STATIC", kLabelClass);
+        Register<kText>(L"EDIT", kTextBoxClass);
+        Register<kList>(L"LISTBOX", kListBoxClass);
+        Register<kSlider>(TRACKBAR_CLASSW, kSliderClass);
+        Register<kStatus>(STATUSCLASSNAMEW, kStatusBarClass);
+        return true;
+    }();
+    (void)done;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, s.data(), n + 1);
+    s.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return s;
+}
+
+void SetWindowTextString(HWND hwnd, const std::wstring& text) { SetWindowTextW(hwnd, text.c_str()); }
+
+int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
+int ListIndex(HWND list) {
+    const LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    return i == LB_ERR ? -1 : static_cast<int>(i);
+}
+void SetListIndex(HWND list, int index) { SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+std::wstring ListText(HWND list, int index) {
+    const LRESULT n = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (n == LB_ERR) return {};
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
+    return s;
+}
+void ListAdd(HWND list, const std::wstring& text) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+void ListRemove(HWND list, int index) { SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
+void ListClear(HWND list) { SendMessageW(list, LB_RESETCONTENT, 0, 0); }
+
+bool IsChecked(HWND checkBox) { return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void SetChecked(HWND checkBox, bool checked) {
+    SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void ConfigureStatusBar(HWND bar, const PanelSpec* panels, int count) {
+    std::vector<int> edges;
+    int right = 0, datePanel = -1, timePanel = -1;
+    for (int i = 0; i < count; ++i) {
+        right += TwipsToPixels(panels[i].widthTwips);
+        edges.push_back(right);
+        if (panels[i].kind == PanelKind::Date) datePanel = i;
+        if (panels[i].kind == PanelKind::Time) timePanel = i;
+    }
+    SendMessageW(bar, SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
+    for (int i = 0; i < count; ++i)
+        SendMessageW(bar, SB_SETTIPTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(panels[i].tooltip.c_str()));
+    SetPropW(bar, kClockPanelsProp,
+             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>((datePanel + 1) | ((timePanel + 1) << 8))));
+    RefreshClockPanels(bar);
+    // Once a second is enough to keep the minute display current without visible lag.
+    SetTimer(bar, kClockTimer, 1000, nullptr);
+}
+
+void SetPanelText(HWND bar, int panel, const std::wstring& text) {
+    SendMessageW(bar, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring PanelText(HWND bar, int panel) {
+    const LRESULT info = SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel), 0);
+    const size_t n = LOWORD(info);
+    std::wstring s(n + 1, L'\0');
+    SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(s.data()));
+    s.resize(n);
+    return s;
+}
+
+}  // namespace zarvio

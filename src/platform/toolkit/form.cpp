@@ -1,0 +1,258 @@
+#include "platform/toolkit/form.h"
+
+#include <commctrl.h>
+
+#include "platform/toolkit/class_names.h"
+#include "platform/toolkit/controls.h"
+
+namespace zarvio {
+
+Form::Form() {
+    RegisterFormClass();
+    RegisterToolkitClasses();
+}
+
+void Form::RegisterFormClass() {
+    static const bool done = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = &Form::WindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kFormClass;
+        return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    (void)done;
+}
+
+Form::~Form() { Destroy(); }
+
+Form* Form::FromWindow(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    wchar_t cls[64] = {};
+    if (!GetClassNameW(hwnd, cls, 64) || lstrcmpiW(cls, kFormClass) != 0) return nullptr;
+    return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool Form::Create(const FormOptions& o) {
+    if (hwnd_) return true;
+    backgroundColour_ = o.background;
+    background_.reset(CreateSolidBrush(o.background));
+    DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    if (o.minimizeBox) style |= WS_MINIMIZEBOX;
+    RECT r{0, 0, TwipsToPixels(o.clientWidthTwips), TwipsToPixels(o.clientHeightTwips)};
+    AdjustWindowRectEx(&r, style, FALSE, 0);
+    HWND w = CreateWindowExW(0, kFormClass, o.caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                             r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), this);
+    if (!w) return false;
+    if (o.icon) {
+        SendMessageW(w, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(o.icon));
+        SendMessageW(w, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(o.icon));
+    }
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, w, nullptr, GetModuleHandleW(nullptr),
+                                   nullptr));
+    if (tooltip_) SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
+    BuildControls();
+    Form_Load();
+    return hwnd_ != nullptr;
+}
+
+void Form::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Form::CenterOnScreen() {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND Form::AddChild(const wchar_t* cls, DWORD style, DWORD exStyle, HWND parent, int id, TwipsRect r,
+                    const std::wstring& text) {
+    HWND c = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style,
+                             TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width),
+                             TwipsToPixels(r.height), parent ? parent : hwnd_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                             nullptr);
+    if (c) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return c;
+}
+
+HWND Form::AddButton(HWND parent, int id, TwipsRect r, const std::wstring& text) {
+    return AddChild(kButtonClass, WS_TABSTOP | BS_PUSHBUTTON, 0, parent, id, r, text);
+}
+HWND Form::AddCheckBox(HWND parent, int id, TwipsRect r, const std::wstring& text) {
+    return AddChild(kCheckBoxClass, WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, id, r, text);
+}
+HWND Form::AddListBox(HWND parent, int id, TwipsRect r) {
+    return AddChild(kListBoxClass, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                    WS_EX_CLIENTEDGE, parent, id, r, L"");
+}
+HWND Form::AddTextBox(HWND parent, int id, TwipsRect r) {
+    return AddChild(kTextBoxClass, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, parent, id, r, L"");
+}
+HWND Form::AddLabel(HWND parent, int id, TwipsRect r, const std::wstring& text) {
+    return AddChild(kLabelClass, SS_LEFT | SS_NOTIFY, 0, parent, id, r, text);
+}
+HWND Form::AddFrame(HWND parent, int id, TwipsRect r, const std::wstring& text) {
+    return AddChild(kFrameClass, BS_GROUPBOX | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent, id, r, text);
+}
+HWND Form::AddSlider(HWND parent, int id, TwipsRect r, int minimum, int maximum) {
+    HWND s = AddChild(kSliderClass, WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, 0, parent, id, r, L"");
+    if (s) SendMessageW(s, TBM_SETRANGE, TRUE, MAKELPARAM(minimum, maximum));
+    return s;
+}
+HWND Form::AddStatusBar(int id, TwipsRect r) {
+    return AddChild(kStatusBarClass, SBT_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
+                    hwnd_, id, r, L"");
+}
+
+void Form::AddLine(const LineSpec& line) {
+    lines_.push_back(line);
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form::SetColors(HWND control, std::optional<COLORREF> text, std::optional<COLORREF> back) {
+    Colors& c = colors_[control];
+    c.text = text;
+    c.back.reset(back ? CreateSolidBrush(*back) : nullptr);
+    InvalidateRect(control, nullptr, TRUE);
+}
+
+void Form::SetFont(HWND control, const FontSpec& spec) {
+    LOGFONTW lf{};
+    lf.lfHeight = FontHeightFromTenths(spec.tenthsOfPoint);
+    lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(lf.lfFaceName, spec.face, LF_FACESIZE);
+    Font font(CreateFontIndirectW(&lf));
+    if (!font) return;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    fonts_.push_back(std::move(font));
+}
+
+void Form::SetToolTip(HWND control, const std::wstring& text) {
+    if (!tooltip_) return;
+    const bool known = tips_.count(control) != 0;
+    tips_[control] = text;
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = hwnd_;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = const_cast<wchar_t*>(tips_[control].c_str());
+    SendMessageW(tooltip_.get(), known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+std::wstring Form::ToolTip(HWND control) const {
+    auto it = tips_.find(control);
+    return it == tips_.end() ? std::wstring() : it->second;
+}
+
+void Form::RelayToolTip(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!tooltip_ || !tips_.count(control)) return;
+    MSG m{control, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    DWORD pos = GetMessagePos();
+    m.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    SendMessageW(tooltip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+}
+
+LRESULT Form::ControlColor(HDC dc, HWND control) {
+    SetBkMode(dc, TRANSPARENT);
+    auto it = colors_.find(control);
+    if (it != colors_.end()) {
+        if (it->second.text) SetTextColor(dc, *it->second.text);
+        if (it->second.back) {
+            LOGBRUSH lb{};
+            GetObjectW(it->second.back.get(), sizeof(lb), &lb);
+            SetBkColor(dc, lb.lbColor);
+            return reinterpret_cast<LRESULT>(it->second.back.get());
+        }
+    }
+    SetBkColor(dc, backgroundColour_);
+    return reinterpret_cast<LRESULT>(background_.get());
+}
+
+void Form::PaintLines(HDC dc) {
+    for (const auto& l : lines_) {
+        Pen pen(CreatePen(PS_SOLID, l.widthPixels, l.colour));
+        SelectGuard keep(dc, pen.get());
+        MoveToEx(dc, TwipsToPixels(l.x1), TwipsToPixels(l.y1), nullptr);
+        LineTo(dc, TwipsToPixels(l.x2), TwipsToPixels(l.y2));
+    }
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* form = static_cast<Form*>(cs->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = nullptr;
+        form->colors_.clear();
+        form->tips_.clear();
+        form->fonts_.clear();  // the controls are gone, so are their fonts' users
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return form->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_HSCROLL:
+        if (lParam) OnHScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case kControlMouseMove:
+        OnControlMouseMove(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ERASEBKGND: {
+        RECT r{};
+        GetClientRect(hwnd_, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, background_.get());
+        return 1;
+    }
+    case WM_PAINT: {
+        PaintDc paint(hwnd_);
+        PaintLines(paint.get());
+        return 0;
+    }
+    case WM_CLOSE:
+        if (Form_QueryUnload()) DestroyWindow(hwnd_);
+        return 0;
+    case WM_DESTROY:
+        Form_Unload();
+        break;
+    default:
+        break;
+    }
+    bool handled = false;
+    LRESULT r = OnMessage(msg, wParam, lParam, handled);
+    if (handled) return r;
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace zarvio

@@ -1,0 +1,118 @@
+// A top-level window of the program with named child controls laid out in twips. Each form
+// object owns its window: the window procedure finds the object again through GWLP_USERDATA.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/toolkit/twips.h"
+
+namespace zarvio {
+
+struct FormOptions {
+    std::wstring caption;
+    int clientWidthTwips = 0;
+    int clientHeightTwips = 0;
+    bool minimizeBox = true;
+    HICON icon = nullptr;  // not owned
+    COLORREF background = GetSysColor(COLOR_BTNFACE);
+};
+
+struct LineSpec {
+    int x1, y1, x2, y2;  // twips
+    int widthPixels;
+    COLORREF colour;
+};
+
+struct FontSpec {
+    const wchar_t* face;
+    int tenthsOfPoint;
+    bool bold = false;
+};
+
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND h) { if (IsWindow(h)) DestroyWindow(h); }
+};
+
+class Form {
+public:
+    Form();
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+
+    // Creates the (hidden) window, calls BuildControls and then Form_Load.
+    bool Create(const FormOptions& options);
+    void Destroy();
+    void CenterOnScreen();
+
+    // Controls. parent is the form itself or a frame; positions are relative to it.
+    HWND AddButton(HWND parent, int id, TwipsRect r, const std::wstring& text);
+    HWND AddCheckBox(HWND parent, int id, TwipsRect r, const std::wstring& text);
+    HWND AddListBox(HWND parent, int id, TwipsRect r);
+    HWND AddTextBox(HWND parent, int id, TwipsRect r);
+    HWND AddLabel(HWND parent, int id, TwipsRect r, const std::wstring& text);
+    HWND AddFrame(HWND parent, int id, TwipsRect r, const std::wstring& text);
+    HWND AddSlider(HWND parent, int id, TwipsRect r, int minimum, int maximum);
+    HWND AddStatusBar(int id, TwipsRect r);
+    void AddLine(const LineSpec& line);
+
+    void SetColors(HWND control, std::optional<COLORREF> text, std::optional<COLORREF> back = std::nullopt);
+    void SetFont(HWND control, const FontSpec& font);
+    void SetToolTip(HWND control, const std::wstring& text);
+    std::wstring ToolTip(HWND control) const;
+    HWND ToolTipWindow() const { return tooltip_.get(); }
+
+    // Mouse messages of the toolkit's controls pass through here so their tooltips show.
+    void RelayToolTip(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    static Form* FromWindow(HWND hwnd);
+    static void RegisterFormClass();
+    const std::vector<LineSpec>& Lines() const { return lines_; }
+
+protected:
+    virtual void BuildControls() {}
+    virtual void Form_Load() {}
+    // Return true to let the window be destroyed; false keeps it (for example hidden).
+    virtual bool Form_QueryUnload() { return true; }
+    virtual void Form_Unload() {}
+    virtual void OnCommand(int /*id*/, int /*code*/, HWND /*control*/) {}
+    virtual void OnHScroll(HWND /*control*/, int /*code*/) {}
+    virtual void OnTimer(UINT_PTR /*id*/) {}
+    virtual void OnControlMouseMove(int /*id*/, HWND /*control*/) {}
+    // Any other message; set handled to keep it from the default procedure.
+    virtual LRESULT OnMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, bool& handled) {
+        handled = false;
+        return 0;
+    }
+
+private:
+    struct Colors {
+        std::optional<COLORREF> text;
+        Brush back;
+    };
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT ControlColor(HDC dc, HWND control);
+    void PaintLines(HDC dc);
+    HWND AddChild(const wchar_t* cls, DWORD style, DWORD exStyle, HWND parent, int id, TwipsRect r,
+                  const std::wstring& text);
+
+    HWND hwnd_ = nullptr;
+    Brush background_;
+    COLORREF backgroundColour_ = 0;
+    UniqueHandle<HWND, WindowTraits> tooltip_;
+    std::vector<Font> fonts_;
+    std::map<HWND, Colors> colors_;
+    std::map<HWND, std::wstring> tips_;
+    std::vector<LineSpec> lines_;
+};
+
+}  // namespace zarvio

@@ -1,0 +1,30 @@
+// The notification-area icon.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace zarvio {
+
+struct TrayIconSpec {
+    HWND window = nullptr;
+    UINT id = 1;
+    UINT callbackMessage = 0;
+    HICON icon = nullptr;
+    std::wstring tip;
+};
+
+class TrayIconService {
+public:
+    virtual ~TrayIconService() = default;
+    virtual bool Add(const TrayIconSpec& spec) = 0;
+    virtual bool Remove(const TrayIconSpec& spec) = 0;
+};
+
+class Win32TrayIcon final : public TrayIconService {
+public:
+    bool Add(const TrayIconSpec& spec) override;
+    bool Remove(const TrayIconSpec& spec) override;
+};
+
+}  // namespace zarvio

@@ -1,0 +1,26 @@
+// The volume file sound.ini: one line " <volume> " CR LF in the application directory.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zarvio {
+
+inline constexpr wchar_t kVolumeFileName[] = L"sound.ini";
+
+// What a missing, empty or digitless file stands for.
+inline constexpr int kDefaultVolume = 50;
+
+// The volume in the file's first line: spaces around the number are ignored, an optional sign
+// and the digits up to the first other character count. No digits gives the default; a number
+// outside 0 to 100 is clamped.
+int ParseVolume(std::string_view bytes);
+
+// The file content for a volume (clamped to 0 to 100), e.g. " 50 " CR LF.
+std::string FormatVolume(int volume);
+
+int ReadVolumeFile(const std::wstring& appDir);
+
+// Rewrites the file in one step, so an interruption leaves the old or the new content.
+bool WriteVolumeFile(const std::wstring& appDir, int volume);
+
+}  // namespace zarvio

@@ -1,0 +1,78 @@
+#include "skin/paint/button_paint.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "platform/handles.h"
+#include "skin/paint/blit.h"
+#include "skin/paint/boxes.h"
+#include "skin/paint/geometry.h"
+#include "skin/paint/images.h"
+#include "skin/paint/window_props.h"
+
+namespace zarvio::skin {
+namespace {
+
+constexpr int kCellWidth = 7;
+constexpr int kCellHeight = 21;
+constexpr int kDisabledState = 3;
+constexpr COLORREF kCaptionColor = RGB(0, 0, 0);
+constexpr COLORREF kDisabledCaptionColor = RGB(0x79, 0x8A, 0x96);
+
+HDC StateSurface(HWND hwnd, intptr_t state) {
+    const wchar_t* name = StateSurfaceProp(state);
+    return name ? static_cast<HDC>(GetPropW(hwnd, name)) : nullptr;
+}
+
+}  // namespace
+
+void RenderButtonStates(HWND hwnd) {
+    WindowBox window;
+    GetWindowBox(hwnd, window);
+    const int W = window.width, H = window.height;
+    const std::wstring caption = GetWindowCaption(hwnd);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    const bool focused = GetFocus() == hwnd;
+    const Box label{2, 2, W - 4, H - 4};
+
+    for (int state = 0; state < 4; ++state) {
+        const HDC dc = StateSurface(hwnd, state);
+        if (!dc) continue;
+        // The pictures outlive this call and the font belongs to the button: select it only
+        // while drawing, so no surface keeps a font that may be deleted under it.
+        std::optional<SelectGuard> withFont;
+        if (font) withFont.emplace(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        DrawNineSlice(dc, {0, 0, W, H}, ButtonImage(), {0, kCellHeight * state, kCellWidth, kCellHeight},
+                      {3, 3, 3, 3});
+        SetTextColor(dc, state == kDisabledState ? kDisabledCaptionColor : kCaptionColor);
+        DrawTextBox(dc, caption, label, kCenteredLabel);
+        if (focused) DrawFocusBox(dc, label);
+    }
+}
+
+int BlendButtonState(HWND hwnd, HDC hdc) {
+    if (!IsWindowEnabled(hwnd)) WriteWindowProp(hwnd, kOldStateProp, kDisabledState);
+    if (ReadWindowProp(hwnd, kOldStyleProp) & 6) return 0;
+
+    WindowBox window;
+    GetWindowBox(hwnd, window);
+    const HDC picture = StateSurface(hwnd, ReadWindowProp(hwnd, kOldStateProp));
+    if (!picture) return 0;
+    // The fade raises the level in steps; a level past 255 must not wrap round to transparent.
+    const auto alpha = static_cast<BYTE>(std::clamp<intptr_t>(ReadWindowProp(hwnd, kAlphaLevelProp), 0, 255));
+
+    std::optional<WindowDc> windowDc;
+    HDC target = hdc;
+    if (!target) {
+        windowDc.emplace(WindowDc::Whole(hwnd));
+        target = windowDc->get();
+    }
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, 0};
+    AlphaBlend(target, 0, 0, window.width, window.height, picture, 0, 0, window.width, window.height,
+               blend);
+    return 0;
+}
+
+}  // namespace zarvio::skin

@@ -1,0 +1,18 @@
+// Push buttons: four pictures rendered in advance, blended onto the button to show a state.
+// They live in the button's "HDC0".."HDC3" surfaces (normal, hover, pressed, disabled), each the
+// size of the button window; the window registry creates, resizes and deletes them.
+#pragma once
+#include <windows.h>
+
+namespace zarvio::skin {
+
+// Renders all four pictures: the ButtonImage cell by nine-slice, the caption centred with an
+// ellipsis, and the focus box when the button has the keyboard focus.
+void RenderButtonStates(HWND hwnd);
+
+// Blends the picture of the button's "OLDSTATE" onto it at opacity "ALPHALEVEL" (0 leaves the
+// screen as it is, 255 copies). A disabled button is switched to state 3 first; a button whose
+// saved style has bit 1 or 2 set is left alone. hdc 0 means the button's window DC. Returns 0.
+int BlendButtonState(HWND hwnd, HDC hdc);
+
+}  // namespace zarvio::skin

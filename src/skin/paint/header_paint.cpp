@@ -1,0 +1,68 @@
+#include "skin/paint/header_paint.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <optional>
+#include <string_view>
+
+#include "platform/handles.h"
+#include "skin/paint/blit.h"
+#include "skin/paint/boxes.h"
+#include "skin/paint/geometry.h"
+#include "skin/paint/images.h"
+#include "skin/paint/surface.h"
+
+namespace zarvio::skin {
+namespace {
+
+constexpr int kCellWidth = 3;
+constexpr int kCellHeight = 20;
+constexpr int kTitleCapacity = 256;
+
+int FaceCell(int state) { return (state == 1 || state == 2) ? state : 0; }
+
+}  // namespace
+
+int PaintHeaderItem(HWND hwnd, HDC hdc, int index, int state) {
+    if (index < 0) return 0;
+    WindowBox window;
+    GetWindowBox(hwnd, window);
+    const int H = window.height;
+    RECT item{};
+    SendMessageW(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    const int w = item.right - item.left;
+    // An index past the last item leaves the rectangle empty: nothing to show.
+    const Surface face(CreateSurface(w, H));
+    if (!face) return 0;
+    const HDC s = face.get();
+
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    std::optional<SelectGuard> withFont;
+    if (font) withFont.emplace(s, font);
+    SetBkMode(s, TRANSPARENT);
+    SetTextColor(s, RGB(0, 0, 0));
+
+    DrawNineSlice(s, {0, 0, w, H}, HeaderImage(), {kCellWidth * FaceCell(state), 0, kCellWidth, kCellHeight},
+                  {1, 1, 1, 1});
+
+    wchar_t title[kTitleCapacity] = {};
+    HDITEMW query{};
+    query.mask = HDI_TEXT;
+    query.pszText = title;
+    query.cchTextMax = kTitleCapacity;
+    SendMessageW(hwnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
+    const std::wstring_view text(title, wcsnlen(title, kTitleCapacity));
+    if (!text.empty()) DrawTextBox(s, text, {0, 0, w, H}, kCenteredLabel);
+
+    std::optional<WindowDc> windowDc;
+    HDC target = hdc;
+    if (!target) {
+        windowDc.emplace(WindowDc::Whole(hwnd));
+        target = windowDc->get();
+    }
+    BitBlt(target, item.left, 0, w, item.bottom - item.top, s, 0, 0, SRCCOPY);
+    return 0;
+}
+
+}  // namespace zarvio::skin
