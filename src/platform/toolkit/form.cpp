@@ -99,7 +99,7 @@ HWND Form::AddTextBox(HWND parent, int id, TwipsRect r) {
     return AddChild(kTextBoxClass, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, parent, id, r, L"");
 }
 HWND Form::AddLabel(HWND parent, int id, TwipsRect r, const std::wstring& text) {
-    return AddChild(kLabelClass, SS_LEFT | SS_NOTIFY, 0, parent, id, r, text);
+    return AddChild(kLabelClass, SS_LEFT | SS_NOTIFY | WS_CLIPSIBLINGS, 0, parent, id, r, text);
 }
 HWND Form::AddFrame(HWND parent, int id, TwipsRect r, const std::wstring& text) {
     return AddChild(kFrameClass, BS_GROUPBOX | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent, id, r, text);

@@ -1,0 +1,24 @@
+// A fresh folder per test, removed with everything in it afterwards.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace zarvio::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+private:
+    std::wstring path_;
+};
+
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+
+}  // namespace zarvio::test
