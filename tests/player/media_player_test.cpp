@@ -159,7 +159,7 @@ TEST_F(RealComponent, PlaysAWavFileAndStops) {
 }
 
 TEST_F(RealComponent, ShortFilePlaysToItsEnd) {
-    // Reaching the end shows that the audio was really rendered, not only that a graph started.
+    // Reaching the end shows that the whole file went through the component, not only that it started.
     const std::wstring wav = dir.File(L"short.wav");
     ASSERT_TRUE(WriteFileAtomically(wav, ToneWav(1)));
     ASSERT_TRUE(SUCCEEDED(player.SetUrl(wav)));
