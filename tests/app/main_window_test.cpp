@@ -13,26 +13,12 @@ using namespace zarvio::test;
 
 namespace {
 
-struct MainWindowTest : ::testing::Test {
+struct MainWindowTest : ::testing::Test, FakeServiceSet {
     TempDir dir;
-    FakeMessageBox box;
-    FakeTray tray;
-    FakeInstance instance;
-    FakeBrowser browser;
-    FakeExit exit;
-    FakeClock clock;
     Services Make() {
         WriteBytes(dir.File(L"zarvtai.mdb"), "\xD6\xD0\xB9\xFA\r\nB\r\n");
         WriteBytes(dir.File(L"zarvlist.dll"), "http://a\r\nhttp://b\r\n");
-        Services s;
-        s.messageBox = &box;
-        s.tray = &tray;
-        s.instance = &instance;
-        s.browser = &browser;
-        s.processExit = &exit;
-        s.clock = &clock;
-        s.appDir = dir.path();
-        return s;
+        return FakeServiceSet::Make(dir.path());
     }
 };
 

@@ -18,30 +18,15 @@ using namespace zarvio::test;
 
 namespace {
 
-struct PlaybackTest : ::testing::Test {
+struct PlaybackTest : ::testing::Test, FakeServiceSet {
     TempDir dir;
-    FakeMessageBox box;
-    FakeTray tray;
-    FakeInstance instance;
-    FakeBrowser browser;
-    FakeExit exit;
-    FakeClock clock;
     FakeMediaPlayer player;
     std::unique_ptr<MainWindow> window;
 
     void Start(const std::string& names, const std::string& urls, MediaPlayer* p = nullptr) {
         WriteBytes(dir.File(L"zarvtai.mdb"), names);
         WriteBytes(dir.File(L"zarvlist.dll"), urls);
-        Services s;
-        s.messageBox = &box;
-        s.tray = &tray;
-        s.instance = &instance;
-        s.browser = &browser;
-        s.processExit = &exit;
-        s.clock = &clock;
-        s.player = p ? p : &player;
-        s.appDir = dir.path();
-        window = std::make_unique<MainWindow>(s, WindowOpeners{});
+        window = std::make_unique<MainWindow>(Make(dir.path(), p ? p : &player), WindowOpeners{});
         ASSERT_TRUE(window->Start());
     }
     void DoubleClick(int index) {

@@ -43,4 +43,26 @@ struct FakeClock : ClockService {
     SYSTEMTIME Now() override { return now; }
 };
 
+// One of each fake, and the Services that point at them.
+struct FakeServiceSet {
+    FakeMessageBox box;
+    FakeTray tray;
+    FakeInstance instance;
+    FakeBrowser browser;
+    FakeExit exit;
+    FakeClock clock;
+    Services Make(const std::wstring& appDir, MediaPlayer* player = nullptr) {
+        Services s;
+        s.messageBox = &box;
+        s.tray = &tray;
+        s.instance = &instance;
+        s.browser = &browser;
+        s.processExit = &exit;
+        s.clock = &clock;
+        s.player = player;
+        s.appDir = appDir;
+        return s;
+    }
+};
+
 }  // namespace zarvio::test
