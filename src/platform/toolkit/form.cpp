@@ -51,9 +51,11 @@ bool Form::Create(const FormOptions& o) {
         SendMessageW(w, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(o.icon));
         SendMessageW(w, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(o.icon));
     }
+    // The tooltip has no owner: Wine slots a window made topmost below its topmost owned popups
+    // and then drops the topmost flag, which would break keep-on-top. Our owner destroys it.
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, w, nullptr, GetModuleHandleW(nullptr),
+                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr),
                                    nullptr));
     if (tooltip_) SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
     BuildControls();
@@ -245,6 +247,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         Form_Unload();
+        tooltip_.reset();  // unowned, so it does not go with the form by itself
         break;
     default:
         break;
