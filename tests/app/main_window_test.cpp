@@ -102,3 +102,31 @@ TEST_F(MainWindowTest, ListTooltipFollowsSelectionNotPointer) {
     SendMessageW(w.list1(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(w.ToolTip(w.list1()), L"");
 }
+
+namespace {
+// Reads the open pop-up menu's item captions during the menu's own modal loop, then closes it.
+std::vector<std::wstring> g_menuItems;
+void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup) return;
+    KillTimer(nullptr, id);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        g_menuItems.push_back(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR ? L"-" : text);
+    }
+    EndMenu();
+}
+}  // namespace
+
+TEST_F(MainWindowTest, RightButtonReleaseOnTheIconOpensTheCommandMenu) {
+    MainWindow w(Make(), {});
+    ASSERT_TRUE(w.Start());
+    g_menuItems.clear();
+    SetTimer(nullptr, 0, 100, ReadAndCloseMenu);
+    SendMessageW(w.hwnd(), kTrayCallbackMessage, 1, WM_RBUTTONUP);  // returns when the menu closes
+    EXPECT_EQ(g_menuItems, (std::vector<std::wstring>{L"播放(&P)", L"停止(&S)", L"-", L"自定义电台(&T)",
+                                                      L"设置选项(&O)", L"-", L"关于...", L"退出(&E)"}));
+    EXPECT_EQ(exit.exits, 0);  // closing the menu chose nothing
+}
