@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "editor/station_editor.h"
 #include "platform/com_support.h"
 #include "platform/media_player_wmp.h"
 
@@ -30,7 +31,9 @@ int RunApplication(HINSTANCE) {
     services.player = &player;
     services.appDir = ExecutableDirectory();
 
+    EditorHost editor(services);
     WindowOpeners openers;
+    openers.editor = [&editor] { editor.Open(); };
     MainWindow main(services, std::move(openers));
     if (!main.Start()) return 0;  // the user chose not to run a second copy
 

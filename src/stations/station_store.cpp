@@ -41,9 +41,14 @@ std::vector<std::wstring> ReadStationFile(const std::wstring& path) {
 }
 
 bool AppendStation(const std::wstring& appDir, std::wstring_view name, std::wstring_view url) {
-    const bool namesOk = AppendFileBytes(NamesFilePath(appDir), ToAnsi(name) + "\r\n");
-    if (!namesOk) return false;  // never leave an address without its name
-    return AppendFileBytes(UrlsFilePath(appDir), ToAnsi(url) + "\r\n");
+    const std::wstring names = NamesFilePath(appDir);
+    const auto before = ReadFileBytes(names);
+    if (!AppendFileBytes(names, ToAnsi(name) + "\r\n")) return false;
+    if (AppendFileBytes(UrlsFilePath(appDir), ToAnsi(url) + "\r\n")) return true;
+    // The address could not be stored: take the name back so that the two files stay in step.
+    if (before) WriteFileAtomically(names, *before);
+    else DeleteFileW(names.c_str());
+    return false;
 }
 
 bool RewriteStationFile(const std::wstring& path, const std::vector<std::wstring>& lines) {

@@ -67,6 +67,15 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             return SendMessageW(GetParent(hwnd), msg, wParam, lParam);
         case WM_NCHITTEST:
             return HTCLIENT;
+        case WM_ERASEBKGND: {
+            // The platform's group box leaves its inside unpainted: fill it like the form.
+            auto brush = reinterpret_cast<HBRUSH>(
+                SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(hwnd)));
+            RECT r{};
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
         default:
             break;
         }

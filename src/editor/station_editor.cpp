@@ -1,0 +1,213 @@
+#include "editor/station_editor.h"
+
+#include "platform/text.h"
+#include "platform/toolkit/controls.h"
+#include "stations/station_store.h"
+
+namespace zarvio {
+namespace {
+
+constexpr COLORREF kTeal = RGB(0, 128, 128);
+constexpr COLORREF kGreen = RGB(0, 128, 0);
+
+std::vector<std::wstring> ListLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const int n = ListCount(list);
+    lines.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) lines.push_back(ListText(list, i));
+    return lines;
+}
+
+void FillList(HWND list, const std::vector<std::wstring>& lines) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ListClear(list);
+    for (const auto& line : lines) ListAdd(list, line);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+}  // namespace
+
+StationEditor::StationEditor(Services services) : services_(std::move(services)) {}
+
+StationEditor::~StationEditor() { Destroy(); }
+
+bool StationEditor::Open() {
+    FormOptions o;
+    o.caption = L"添加新电台";
+    o.clientWidthTwips = 10245;
+    o.clientHeightTwips = 5385;
+    o.minimizeBox = false;
+    if (!Create(o)) return false;
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    SetFocus(text1_);
+    return true;
+}
+
+void StationEditor::BuildControls() {
+    // Created in tab order; containers before what they hold.
+    frame1_ = AddFrame(hwnd(), kEdFrame1, {120, 120, 10095, 1215}, L"电台添加设置");
+    SetColors(frame1_, RGB(0, 0, 255));
+    SetFont(frame1_, {L"黑体", 105});
+    HWND label1 = AddLabel(frame1_, kEdLabel1, {120, 360, 1440, 180}, L"电台名称(NAME)：");
+    HWND label2 = AddLabel(frame1_, kEdLabel2, {120, 840, 1350, 180}, L"电台网址(URL)：");
+    SetColors(label1, kTeal);
+    SetColors(label2, kTeal);
+    text1_ = AddTextBox(frame1_, kEdText1, {1560, 240, 6495, 390});
+    text2_ = AddTextBox(frame1_, kEdText2, {1560, 720, 8415, 375});
+    for (HWND t : {text1_, text2_}) {
+        SetColors(t, kTeal, RGB(255, 255, 255));
+        SetFont(t, {L"宋体", 143});
+    }
+    // Only carries the second half of a delete; the user never sees it.
+    HWND command4 = AddButton(hwnd(), kEdCommand4, {9000, 720, 735, 495}, L"Command4");
+    ShowWindow(command4, SW_HIDE);
+    EnableWindow(command4, FALSE);
+    AddButton(frame1_, kEdCommand1, {8160, 240, 1815, 375}, L"添加 (&T)");
+
+    frame2_ = AddFrame(hwnd(), kEdFrame2, {120, 1560, 10095, 3735},
+                       L"删除电台                要删除电台，请先选择电台名称，然后点击“删除”键即可。");
+    SetColors(frame2_, RGB(255, 0, 0));
+    SetFont(frame2_, {L"黑体", 105});
+    command3_ = AddButton(frame2_, kEdCommand3, {1080, 3330, 2175, 285}, L"删除 (&D)");
+    SetFont(command3_, {L"宋体", 105});
+    frame3_ = AddFrame(frame2_, kEdFrame3, {120, 240, 3135, 3015}, L"电台名称预览");
+    SetColors(frame3_, kGreen);
+    list1_ = AddListBox(frame3_, kEdList1, {120, 300, 2895, 2580});
+    SetColors(list1_, kGreen, RGB(255, 255, 255));
+    SetToolTip(list1_, L"");
+    frame4_ = AddFrame(frame2_, kEdFrame4, {3360, 240, 6615, 3015}, L"电台网址[URL]预览");
+    SetColors(frame4_, kGreen);
+    list2_ = AddListBox(frame4_, kEdList2, {120, 300, 6375, 2580});
+    SetColors(list2_, RGB(0, 64, 0), RGB(255, 255, 255));
+    HWND command2 = AddButton(frame2_, kEdCommand2, {3360, 3330, 6615, 285}, L"刷新 (&R)");
+    SetFont(command2, {L"宋体", 105});
+    check1_ = AddCheckBox(frame2_, kEdCheck1, {120, 3360, 855, 255}, L"删除锁");
+
+    // The line through the blank stretch of the frame caption, one pixel of button shadow.
+    HWND line = AddLabel(frame2_, kEdLine1, {1200, 120, 1320, 15}, L"");
+    SetColors(line, std::nullopt, GetSysColor(COLOR_BTNSHADOW));
+}
+
+void StationEditor::Form_Load() {
+    Command2_Click();
+    EnableWindow(command3_, FALSE);
+    CenterOnScreen();
+}
+
+HWND StationEditor::ContainerOf(int id) const {
+    switch (id) {
+    case kEdLabel1: case kEdLabel2: case kEdText1: case kEdText2: case kEdCommand1: return frame1_;
+    case kEdCommand3: case kEdFrame3: case kEdFrame4: case kEdCommand2: case kEdCheck1: case kEdLine1:
+        return frame2_;
+    case kEdList1: return frame3_;
+    case kEdList2: return frame4_;
+    default: return hwnd();
+    }
+}
+
+void StationEditor::Command2_Click() {
+    FillList(list1_, ReadStationFile(NamesFilePath(services_.appDir)));
+    FillList(list2_, ReadStationFile(UrlsFilePath(services_.appDir)));
+}
+
+void StationEditor::Command1_Click() {
+    const std::wstring name = WindowText(text1_);
+    const std::wstring url = WindowText(text2_);
+    if (name.empty() || url.empty()) {
+        services_.messageBox->Show(hwnd(), kMissingInputText, L"错误提示", MB_OK | MB_ICONERROR);
+    } else if (!CanEncodeAnsi(name) || !CanEncodeAnsi(url)) {
+        // Stored as they stand these characters would turn into "?": keep the texts for correcting.
+        services_.messageBox->Show(hwnd(), kUnencodableText, L"错误提示", MB_OK | MB_ICONERROR);
+        SetFocus(text1_);
+        return;
+    } else if (!AppendStation(services_.appDir, name, url)) {
+        ReportWriteFailure(kAddWriteFailedText);
+        SetFocus(text1_);
+        return;  // the typed station is kept so the user can try again
+    } else {
+        services_.messageBox->Show(hwnd(), L"添加成功", L"成功提示", MB_OK | MB_ICONINFORMATION);
+    }
+    SetWindowTextW(text1_, L"");
+    SetWindowTextW(text2_, L"");
+    SetFocus(text1_);
+    Command2_Click();
+}
+
+bool StationEditor::DeleteSelectedRow(HWND list, const std::wstring& path) {
+    int i = 0;
+    while (i < ListCount(list)) {
+        if (SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) {
+            ListRemove(list, i);
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+    return RewriteStationFile(path, ListLines(list));
+}
+
+void StationEditor::Command3_Click() {
+    if (ListCount(list1_) == 0) return;  // nothing to remove: leave the files alone
+    namesBeforeDelete_ = ReadStationFile(NamesFilePath(services_.appDir));
+    if (!DeleteSelectedRow(list1_, NamesFilePath(services_.appDir))) {
+        ReportWriteFailure(kDeleteWriteFailedText);
+        return;
+    }
+    Command4_Click();
+}
+
+void StationEditor::Command4_Click() {
+    if (!DeleteSelectedRow(list2_, UrlsFilePath(services_.appDir))) {
+        // The names file already lost its line: put it back so the files stay in step.
+        RewriteStationFile(NamesFilePath(services_.appDir), namesBeforeDelete_);
+        ReportWriteFailure(kDeleteWriteFailedText);
+    }
+}
+
+void StationEditor::ReportWriteFailure(const wchar_t* text) {
+    services_.messageBox->Show(hwnd(), text, L"错误提示", MB_OK | MB_ICONERROR);
+    Command2_Click();  // show what the files really hold
+}
+
+void StationEditor::Check1_Click() { EnableWindow(command3_, IsChecked(check1_)); }
+
+void StationEditor::List1_Click() { SetListIndex(list2_, ListIndex(list1_)); }
+
+void StationEditor::List2_Click() {
+    // The two selections never differ, so both halves of a delete take the same row.
+    SetListIndex(list1_, ListIndex(list2_));
+}
+
+void StationEditor::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case kEdCommand1: if (code == BN_CLICKED) Command1_Click(); break;
+    case kEdCommand2: if (code == BN_CLICKED) Command2_Click(); break;
+    case kEdCommand3: if (code == BN_CLICKED) Command3_Click(); break;
+    case kEdCheck1: if (code == BN_CLICKED) Check1_Click(); break;
+    case kEdList1: if (code == LBN_SELCHANGE) List1_Click(); break;
+    case kEdList2: if (code == LBN_SELCHANGE) List2_Click(); break;
+    default: break;
+    }
+}
+
+void StationEditor::OnControlMouseMove(int id, HWND) {
+    if (id != kEdList1) return;
+    const int index = ListIndex(list1_);
+    const std::wstring text = index >= 0 ? ListText(list1_, index) : std::wstring();
+    if (text != ToolTip(list1_)) SetToolTip(list1_, text);
+}
+
+void EditorHost::Open() {
+    if (StationEditor* open = current()) {
+        ShowWindow(open->hwnd(), SW_SHOWNORMAL);
+        SetForegroundWindow(open->hwnd());
+        return;
+    }
+    // A closed editor leaves an object without a window behind; it is replaced here.
+    editor_ = std::make_unique<StationEditor>(services_);
+    if (!editor_->Open()) editor_.reset();
+}
+
+}  // namespace zarvio

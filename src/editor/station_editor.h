@@ -1,0 +1,71 @@
+// The station editor Form3 ("添加新电台"): adds stations to and deletes them from the two station
+// files, with previews of both files side by side.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/services.h"
+#include "platform/toolkit/form.h"
+
+namespace zarvio {
+
+enum EditorControl : int {
+    kEdFrame1 = 301, kEdLabel1, kEdLabel2, kEdText1, kEdText2, kEdCommand4, kEdCommand1, kEdFrame2,
+    kEdCommand3, kEdFrame3, kEdList1, kEdFrame4, kEdList2, kEdCommand2, kEdCheck1, kEdLine1,
+};
+
+inline constexpr wchar_t kMissingInputText[] =
+    L"电台名称或者电台网址没有输入，请完整输入“电台名称”和“电台网址”后，再点“添加”按钮。";
+inline constexpr wchar_t kUnencodableText[] =
+    L"电台名称或者电台网址中含有本系统无法保存的字符（例如韩文或表情符号），请修改后再点“添加”按钮。";
+inline constexpr wchar_t kAddWriteFailedText[] =
+    L"电台文件无法写入，电台没有添加。请检查电台文件是否为只读、是否被其他程序占用，或者磁盘是否已满。";
+inline constexpr wchar_t kDeleteWriteFailedText[] =
+    L"电台文件无法写入，电台没有删除。请检查电台文件是否为只读、是否被其他程序占用，或者磁盘是否已满。";
+
+class StationEditor : public Form {
+public:
+    explicit StationEditor(Services services);
+    ~StationEditor() override;
+
+    bool Open();  // creates the window (which loads the previews) and shows it
+
+    void Command1_Click();  // Add
+    void Command2_Click();  // Refresh
+    void Command3_Click();  // Delete, names half
+    void Command4_Click();  // Delete, address half
+    void Check1_Click();    // the delete lock
+    void List1_Click();
+    void List2_Click();
+
+    HWND item(int id) const { return GetDlgItem(ContainerOf(id), id); }
+
+private:
+    void BuildControls() override;
+    void Form_Load() override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnControlMouseMove(int id, HWND control) override;
+    HWND ContainerOf(int id) const;
+    void ReportWriteFailure(const wchar_t* text);
+    bool DeleteSelectedRow(HWND list, const std::wstring& path);
+
+    Services services_;
+    HWND frame1_ = nullptr, frame2_ = nullptr, frame3_ = nullptr, frame4_ = nullptr;
+    HWND text1_ = nullptr, text2_ = nullptr, list1_ = nullptr, list2_ = nullptr;
+    HWND command3_ = nullptr, check1_ = nullptr;
+    std::vector<std::wstring> namesBeforeDelete_;
+};
+
+// Keeps at most one editor: a command opens it, or shows and activates the open one.
+class EditorHost {
+public:
+    explicit EditorHost(Services services) : services_(std::move(services)) {}
+    void Open();
+    StationEditor* current() const { return editor_ && editor_->hwnd() ? editor_.get() : nullptr; }
+
+private:
+    Services services_;
+    std::unique_ptr<StationEditor> editor_;
+};
+
+}  // namespace zarvio

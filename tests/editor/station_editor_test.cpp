@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "app/main_window.h"
+#include "editor/station_editor.h"
+#include "platform/files.h"
+#include "platform/toolkit/controls.h"
+#include "stations/station_store.h"
+#include "support/fake_services.h"
+#include "support/temp_dir.h"
+
+using namespace zarvio;
+using namespace zarvio::test;
+
+namespace {
+
+struct EditorTest : ::testing::Test, FakeServiceSet {
+    TempDir dir;
+    EditorHost host{Make(dir.path())};
+    std::wstring names() const { return NamesFilePath(dir.path()); }
+    std::wstring urls() const { return UrlsFilePath(dir.path()); }
+    StationEditor& Open() {
+        host.Open();
+        return *host.current();
+    }
+    void Type(StationEditor& e, const std::wstring& name, const std::wstring& url) {
+        SetWindowTextW(e.item(kEdText1), name.c_str());
+        SetWindowTextW(e.item(kEdText2), url.c_str());
+    }
+    void Select(StationEditor& e, int row) {
+        SetListIndex(e.item(kEdList1), row);
+        e.List1_Click();
+    }
+    void Unlock(StationEditor& e) {
+        SetChecked(e.item(kEdCheck1), true);
+        e.Check1_Click();
+    }
+};
+
+// Holds a file open without any sharing, as another program writing it would.
+struct FileLock {
+    HANDLE h;
+    explicit FileLock(const std::wstring& path)
+        : h(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr)) {}
+    ~FileLock() { if (h != INVALID_HANDLE_VALUE) CloseHandle(h); }
+};
+
+}  // namespace
+
+TEST_F(EditorTest, AddCreatesMissingFilesWithOneLineEachAndAcceptsBlanks) {
+    StationEditor& e = Open();
+    EXPECT_EQ(WindowText(e.hwnd()), L"添加新电台");
+    Type(e, L"   ", L"http://x/y");
+    e.Command1_Click();
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], L"添加成功");
+    EXPECT_EQ(box.styles[0], static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(ReadBytes(names()), "   \r\n");
+    EXPECT_EQ(ReadBytes(urls()), "http://x/y\r\n");
+    EXPECT_EQ(WindowText(e.item(kEdText1)), L"");
+    EXPECT_EQ(WindowText(e.item(kEdText2)), L"");
+    ASSERT_EQ(ListCount(e.item(kEdList1)), 1);
+    EXPECT_EQ(ListText(e.item(kEdList2), 0), L"http://x/y");
+    EXPECT_EQ(GetFocus(), e.item(kEdText1));
+}
+
+TEST_F(EditorTest, MissingUrlIsRefusedAndEmptiesBothBoxes) {
+    StationEditor& e = Open();
+    Type(e, L"中国之声", L"");
+    e.Command1_Click();
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], kMissingInputText);
+    EXPECT_EQ(box.styles[0], static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_FALSE(FileExists(names()));
+    EXPECT_FALSE(FileExists(urls()));
+    EXPECT_EQ(WindowText(e.item(kEdText1)), L"");
+}
+
+TEST_F(EditorTest, TextTheCodePageCannotHoldIsRefusedAndKept) {
+    StationEditor& e = Open();
+    Type(e, L"한국 방송", L"http://k");
+    e.Command1_Click();
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], kUnencodableText);
+    EXPECT_FALSE(FileExists(names()));
+    EXPECT_EQ(WindowText(e.item(kEdText1)), L"한국 방송");
+}
+
+TEST_F(EditorTest, DeleteRewritesBothFilesAtTheSameRow) {
+    WriteBytes(names(), "A\r\nB\r\nC");  // the last line lacks its terminator
+    WriteBytes(urls(), "a\r\nb\r\nc\r\n");
+    StationEditor& e = Open();
+    EXPECT_FALSE(IsWindowEnabled(e.item(kEdCommand3)));
+    Unlock(e);
+    EXPECT_TRUE(IsWindowEnabled(e.item(kEdCommand3)));
+
+    e.Command3_Click();  // nothing selected: same lines, now all terminated
+    EXPECT_EQ(ReadBytes(names()), "A\r\nB\r\nC\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "a\r\nb\r\nc\r\n");
+
+    // A click on the address list moves the name selection with it.
+    SetListIndex(e.item(kEdList2), 2);
+    e.List2_Click();
+    EXPECT_EQ(ListIndex(e.item(kEdList1)), 2);
+    Select(e, 1);
+    EXPECT_EQ(ListIndex(e.item(kEdList2)), 1);
+    e.Command3_Click();
+    EXPECT_EQ(ReadBytes(names()), "A\r\nC\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "a\r\nc\r\n");
+
+    for (int i = 0; i < 2; ++i) {
+        Select(e, 0);
+        e.Command3_Click();
+    }
+    EXPECT_EQ(ReadBytes(names()), "");
+    EXPECT_EQ(ReadBytes(urls()), "");
+    EXPECT_TRUE(box.texts.empty());
+}
+
+TEST_F(EditorTest, DeleteWithNoRowsLeavesTheFilesAlone) {
+    StationEditor& e = Open();
+    Unlock(e);
+    e.Command3_Click();
+    EXPECT_FALSE(FileExists(names()));
+    EXPECT_FALSE(FileExists(urls()));
+}
+
+TEST_F(EditorTest, FailedWritesAreReportedAndKeepTheFilesInStep) {
+    WriteBytes(names(), "A\r\n");
+    WriteBytes(urls(), "a\r\n");
+    StationEditor& e = Open();
+    {
+        FileLock lock(urls());
+        Type(e, L"B", L"b");
+        e.Command1_Click();
+        ASSERT_EQ(box.texts.size(), 1u);
+        EXPECT_EQ(box.texts[0], kAddWriteFailedText);
+        EXPECT_EQ(ReadBytes(names()), "A\r\n") << "the name must be taken back";
+        EXPECT_EQ(WindowText(e.item(kEdText1)), L"B") << "the typed station is kept";
+
+        Unlock(e);
+        Select(e, 0);
+        e.Command3_Click();
+        ASSERT_EQ(box.texts.size(), 2u);
+        EXPECT_EQ(box.texts[1], kDeleteWriteFailedText);
+    }
+    EXPECT_EQ(ReadBytes(names()), "A\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "a\r\n");
+    EXPECT_EQ(ListCount(e.item(kEdList1)), 1) << "the previews show what the files hold";
+}
+
+TEST_F(EditorTest, OneEditorAtATimeAndAFreshOneAfterClosing) {
+    WriteBytes(names(), "A\r\n");
+    WriteBytes(urls(), "a\r\n");
+    StationEditor& first = Open();
+    Unlock(first);
+    const HWND window = first.hwnd();
+    AppendStation(dir.path(), L"B", L"b");
+    host.Open();  // shows the open editor without reloading it
+    EXPECT_EQ(host.current()->hwnd(), window);
+    EXPECT_EQ(ListCount(host.current()->item(kEdList1)), 1);
+    EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+    EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(host.current(), nullptr);
+    StationEditor& second = Open();
+    EXPECT_EQ(ListCount(second.item(kEdList1)), 2);
+    EXPECT_FALSE(IsChecked(second.item(kEdCheck1)));
+    EXPECT_FALSE(IsWindowEnabled(second.item(kEdCommand3)));
+}
+
+TEST_F(EditorTest, ListTooltipShowsTheSelectedName) {
+    WriteBytes(names(), "A\r\nB\r\n");
+    WriteBytes(urls(), "a\r\nb\r\n");
+    StationEditor& e = Open();
+    Select(e, 1);
+    SendMessageW(e.item(kEdList1), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(e.ToolTip(e.item(kEdList1)), L"B");
+}
+
+TEST_F(EditorTest, MainListShowsAnAddedStationOnlyAfterRefresh) {
+    WriteBytes(names(), "A\r\n");
+    WriteBytes(urls(), "a\r\n");
+    MainWindow main(Make(dir.path()), {});
+    ASSERT_TRUE(main.Start());
+    StationEditor& e = Open();
+    Type(e, L"新台", L"http://n");
+    e.Command1_Click();
+    EXPECT_EQ(ListCount(main.list1()), 1);
+    main.Command1_Click();
+    ASSERT_EQ(ListCount(main.list1()), 2);
+    EXPECT_EQ(ListText(main.list1(), 1), L"002 \u2605 新台");
+}
