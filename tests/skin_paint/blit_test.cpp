@@ -68,17 +68,6 @@ TEST(NineSlice, ZeroSizesDrawNothing) {
     EXPECT_EQ(Pixels(dest.get(), 0, 0, 6, 6), Pixels(FilledSurface(6, 6, 0x0000FF).get(), 0, 0, 6, 6));
 }
 
-TEST(NineSlice, KeyColourLeavesTheDestinationShowing) {
-    Surface cell = FilledSurface(3, 3, 0x00FF00);
-    SetPixelV(cell.get(), 0, 0, kKeyColor);
-    Surface dest = FilledSurface(6, 6, 0x0000FF);
-    EXPECT_EQ(DrawNineSlice(dest.get(), {0, 0, 6, 6}, cell.get(), {0, 0, 3, 3}, {1, 1, 1, 1}, kKeyColor), 1);
-    Pixels p(dest.get(), 0, 0, 6, 6);
-    EXPECT_EQ(p.at(0, 0), 0x0000FFu);
-    EXPECT_EQ(p.at(1, 0), 0x00FF00u);
-    EXPECT_EQ(p.at(5, 5), 0x00FF00u);
-}
-
 TEST(TransparentBlit, CopiesAllButKeyPixelsInOneGo) {
     // No key pixel: a plain copy.
     Surface source = DistinctCell(1, 1);

@@ -87,7 +87,7 @@ void TransparentBlit(HDC dest, const Box& to, HDC source, POINT from, OLE_COLOR 
     const COLORREF white = RGB(255, 255, 255);
 
     // True-colour displays only: the palette selection of palette-based displays is left out.
-    const MemoryDc display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    const WindowDc display = WindowDc::Client(nullptr);
     if (!display) return;
     // Working copy, starting as the destination's current pixels.
     const Scratch work(display.get(), CreateCompatibleBitmap(display.get(), w, h));

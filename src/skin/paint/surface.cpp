@@ -4,9 +4,10 @@ namespace zarvio::skin {
 
 HDC CreateSurface(int width, int height) {
     if (width <= 0 || height <= 0) return nullptr;
-    // A DC of the display itself, so the bitmap gets the screen's pixel format; a memory DC
-    // made from nullptr would hand CreateCompatibleBitmap its 1x1 monochrome default bitmap.
-    MemoryDc display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    // The screen's DC, so the bitmap gets the display's pixel format; a memory DC made from
+    // nullptr would hand CreateCompatibleBitmap its 1x1 monochrome default bitmap. Borrowing the
+    // screen DC costs far less than creating a "DISPLAY" DC each time.
+    const WindowDc display = WindowDc::Client(nullptr);
     if (!display) return nullptr;
     MemoryDc surface(CreateCompatibleDC(display.get()));
     if (!surface) return nullptr;
