@@ -15,7 +15,7 @@
 namespace zarvio::skin {
 namespace {
 
-constexpr int kCalls = 1000;  // a leak of even one object per call shows as 1000
+constexpr int kCalls = 10000;
 
 class PainterLeaks : public testing::Test {
 protected:
