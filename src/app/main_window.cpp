@@ -9,6 +9,7 @@
 #include "player/volume_file.h"
 #include "platform/toolkit/controls.h"
 #include "res/resource_ids.h"
+#include "skin/skin_engine.h"
 #include "stations/station_store.h"
 
 namespace zarvio {
@@ -134,7 +135,7 @@ void MainWindow::Form_Load() {
     CenterOnScreen();                                           // step 1
     SetWindowTextString(hwnd(), MainWindowTitle());             // step 2
     LoadMainList(list1_, list2_, services_.appDir);             // step 3
-    // Step 4: the skin engine takes the window and its controls over here.
+    skin::InitSkin(hwnd());                                     // step 4: the skin takes over
     SetPanelText(statusBar_, 0, kWelcomeText);                  // step 5
     if (services_.clock) SetPanelText(statusBar_, 3, WeekdayName(services_.clock->Now()));  // step 6
     if (services_.player && !services_.player->Available())
@@ -149,7 +150,7 @@ bool MainWindow::Form_QueryUnload() {
 }
 
 void MainWindow::ExitProgram() {
-    // Step 1: the skin engine gives the window back here.
+    skin::ExitSkin(hwnd());                                     // step 1: the skin lets go
     if (trayAdded_ && services_.tray) services_.tray->Remove(TraySpec());  // step 2
     trayAdded_ = false;
     if (services_.browser) services_.browser->Open(kForumThreadUrl);       // step 4

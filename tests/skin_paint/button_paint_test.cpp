@@ -178,17 +178,20 @@ TEST_F(ButtonPaint, DisabledButtonBlendsTheDisabledPicture) {
     EXPECT_EQ(Pixels(target.get(), 0, 0, 30, 21), Pixels(b.picture(3), 0, 0, 30, 21));
 }
 
-TEST_F(ButtonPaint, SavedStylesWithBitOneOrTwoAreNeverBlended) {
+TEST_F(ButtonPaint, OnlyPlainAndDefaultPushButtonStylesAreBlended) {
     SkinnedButton b(host_, L"", 10, 21);
     RenderButtonStates(b.hwnd());
     b.Set(L"ALPHALEVEL", 255);
-    for (intptr_t style : std::initializer_list<intptr_t>{2, 3, 4, 5, 6, 7, 11, WS_CHILD | 2}) {
+    for (intptr_t style : std::initializer_list<intptr_t>{2, 3, 4, 5, 6, 7, 11, WS_CHILD | 2,
+                                                           // user buttons and automatic radio
+                                                           // buttons have bits 1 and 2 clear
+                                                           BS_USERBUTTON, BS_AUTORADIOBUTTON}) {
         b.Set(L"OLDSTYLE", style);
         Surface target = test::FilledSurface(10, 21, 0x000000);
         BlendButtonState(b.hwnd(), target.get());
         EXPECT_EQ(Pixels(target.get(), 0, 0, 1, 1).at(0, 0), 0u) << style;
     }
-    for (intptr_t style : std::initializer_list<intptr_t>{0, 1, 8, WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON}) {
+    for (intptr_t style : std::initializer_list<intptr_t>{0, 1, WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON}) {
         b.Set(L"OLDSTYLE", style);
         Surface target = test::FilledSurface(10, 21, 0x000000);
         BlendButtonState(b.hwnd(), target.get());

@@ -54,7 +54,7 @@ void RenderButtonStates(HWND hwnd) {
 
 int BlendButtonState(HWND hwnd, HDC hdc) {
     if (!IsWindowEnabled(hwnd)) WriteWindowProp(hwnd, kOldStateProp, kDisabledState);
-    if (ReadWindowProp(hwnd, kOldStyleProp) & 6) return 0;
+    if (!SkinDrawsButtonFace(ReadWindowProp(hwnd, kOldStyleProp))) return 0;
 
     WindowBox window;
     GetWindowBox(hwnd, window);

@@ -1,0 +1,70 @@
+#include "skin/hover.h"
+
+#include <commctrl.h>
+
+#include "skin/paint/button_paint.h"
+#include "skin/skin_engine.h"
+#include "skin/window_props.h"
+
+namespace zarvio::skin {
+
+bool ProcExists(const char* procName, const wchar_t* libraryName) {
+    HMODULE module = GetModuleHandleW(libraryName);
+    bool loadedHere = false;
+    if (!module) {
+        module = LoadLibraryW(libraryName);
+        loadedHere = module != nullptr;
+    }
+    if (!module) return false;
+    const bool found = GetProcAddress(module, procName) != nullptr;
+    if (loadedHere) FreeLibrary(module);
+    return found;
+}
+
+void TrackMouseLeave(HWND hwnd) {
+    TRACKMOUSEEVENT request{};
+    request.cbSize = sizeof(request);
+    request.dwFlags = TME_LEAVE;
+    request.hwndTrack = hwnd;
+    request.dwHoverTime = 0;
+    if (HasTrackMouseEvent()) {
+        TrackMouseEvent(&request);
+    } else {
+        _TrackMouseEvent(&request);
+    }
+}
+
+void BeginHover(HWND hwnd) {
+    if (ReadWindowProp(hwnd, kMouseFlagProp) != 0) return;
+    WriteWindowProp(hwnd, kMouseFlagProp, 1);
+    TrackMouseLeave(hwnd);
+}
+
+UINT_PTR StartStateTimer(HWND hwnd) {
+    if (ReadWindowProp(hwnd, kTimerIdProp) != 0) return 0;
+    const UINT_PTR id = SetTimer(hwnd, kStateTimerId, kStateTimerInterval, nullptr);
+    WriteWindowProp(hwnd, kTimerIdProp, static_cast<intptr_t>(id));
+    return id;
+}
+
+BOOL StopStateTimer(HWND hwnd) {
+    const auto id = static_cast<UINT_PTR>(ReadWindowProp(hwnd, kTimerIdProp));
+    if (id == 0) return FALSE;
+    const BOOL killed = KillTimer(hwnd, id);
+    WriteWindowProp(hwnd, kTimerIdProp, 0);
+    return killed;
+}
+
+void FadeStep(HWND hwnd) {
+    const intptr_t level = ReadWindowProp(hwnd, kAlphaLevelProp);
+    BlendButtonState(hwnd, nullptr);
+    const intptr_t next = level + kFadeStep;
+    if (next > 255) {
+        StopStateTimer(hwnd);
+        WriteWindowProp(hwnd, kAlphaLevelProp, 0);
+    } else {
+        WriteWindowProp(hwnd, kAlphaLevelProp, next);
+    }
+}
+
+}  // namespace zarvio::skin

@@ -1,0 +1,32 @@
+// Push buttons under the skin. Each hooked button owns four pictures of its own size (normal,
+// hover, pressed, disabled, in "HDC0".."HDC3" with their bitmaps in "BMP0".."BMP3"); every change
+// of look is one alpha blend of one of them, at once or as a fade (see hover.h).
+//
+// Windows of the platform's button class that are check boxes, radio buttons or group boxes are
+// of the same kind: their state properties follow the mouse, but they keep painting themselves.
+#pragma once
+#include <windows.h>
+
+namespace zarvio::skin {
+
+// Pictures, owner-drawn style (for plain push buttons), state properties and rounded corners.
+void PreparePushButton(HWND hwnd);
+
+// Frees the pictures, stops the fade, gives the button its own style back and its square shape.
+void ReleasePushButton(HWND hwnd);
+
+// The push-button share of the engine's message handlers. Each takes the previous procedure
+// and the message and returns the message result.
+LRESULT PushButtonPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonSize(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonPress(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonRelease(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonKeyDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonKeyUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonTimer(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonEnable(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT PushButtonFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+}  // namespace zarvio::skin
