@@ -224,6 +224,16 @@ LRESULT PushButtonEnable(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LP
     return result;
 }
 
+LRESULT PushButtonSetStyle(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const LONG_PTR saved = ReadWindowProp(hwnd, kOldStyleProp);
+    if (!SkinDrawsButtonFace(saved) || !SkinDrawsButtonFace(static_cast<LONG_PTR>(wParam))) {
+        return PassOn(oldProc, hwnd, msg, wParam, lParam);
+    }
+    const LONG_PTR type = static_cast<LONG_PTR>(wParam) & BS_TYPEMASK;
+    WriteWindowProp(hwnd, kOldStyleProp, (saved & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | type);
+    return PassOn(oldProc, hwnd, msg, BS_OWNERDRAW | (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)), lParam);
+}
+
 LRESULT PushButtonFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
     if (!StillHooked(hwnd)) return result;

@@ -27,6 +27,9 @@ LRESULT PushButtonMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam,
 LRESULT PushButtonMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT PushButtonTimer(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT PushButtonEnable(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// A dialog moving its default button re-styles push buttons as plain or default ones; a button
+// the skin draws stays owner-drawn, and the type asked for is what it gets back when unhooked.
+LRESULT PushButtonSetStyle(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT PushButtonFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 }  // namespace zarvio::skin

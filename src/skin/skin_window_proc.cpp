@@ -75,6 +75,9 @@ LRESULT OnEnable(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 LRESULT OnFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return ForButtons(PushButtonFocus, oldProc, hwnd, msg, wParam, lParam);
 }
+LRESULT OnSetStyle(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return ForButtons(PushButtonSetStyle, oldProc, hwnd, msg, wParam, lParam);
+}
 LRESULT OnWindowPosChanging(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return PassOn(oldProc, hwnd, msg, wParam, lParam);
 }
@@ -113,6 +116,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     }
     case WM_LBUTTONDBLCLK: return OnLButtonDblClk(oldProc, hwnd, msg, wParam, lParam);
     case WM_MOUSELEAVE: return OnMouseLeave(oldProc, hwnd, msg, wParam, lParam);
+    case BM_SETSTYLE: return OnSetStyle(oldProc, hwnd, msg, wParam, lParam);
     default: return PassOn(oldProc, hwnd, msg, wParam, lParam);
     }
 }

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "paint_test_support.h"
+#include "support/paint_test_support.h"
 #include "skin/paint/blit.h"
 #include "skin/paint/button_paint.h"
 #include "skin/paint/images.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "paint_test_support.h"
+#include "support/paint_test_support.h"
 #include "skin/paint/check_paint.h"
 #include "skin/paint/geometry.h"
 #include "skin/paint/images.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "paint_test_support.h"
+#include "support/paint_test_support.h"
 #include "skin/paint/blit.h"
 #include "skin/paint/combo_paint.h"
 #include "skin/paint/geometry.h"

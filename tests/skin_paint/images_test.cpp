@@ -5,7 +5,7 @@
 #include <set>
 #include <utility>
 
-#include "paint_test_support.h"
+#include "support/paint_test_support.h"
 #include "skin/paint/blit.h"
 #include "skin/paint/images.h"
 

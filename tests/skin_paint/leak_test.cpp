@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "paint_test_support.h"
+#include "support/paint_test_support.h"
 #include "skin/paint/button_paint.h"
 #include "skin/paint/check_paint.h"
 #include "skin/paint/combo_paint.h"

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+#include <vector>
+
+#include "app/main_window.h"
+#include "platform/toolkit/class_names.h"
+#include "skin_test_support.h"
+#include "support/fake_services.h"
+#include "support/temp_dir.h"
+
+namespace zarvio::skin::test {
+namespace {
+
+std::vector<HWND> PushButtonsOf(HWND form) {
+    std::vector<HWND> buttons;
+    EnumChildWindows(
+        form,
+        [](HWND c, LPARAM p) -> BOOL {
+            if (GetClassText(c) == kButtonClass) reinterpret_cast<std::vector<HWND>*>(p)->push_back(c);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&buttons));
+    return buttons;
+}
+
+class SkinnedMainWindow : public SkinTest, public ::zarvio::test::FakeServiceSet {
+protected:
+    ::zarvio::test::TempDir dir;
+    Services Make() {
+        ::zarvio::test::WriteBytes(dir.File(L"zarvtai.mdb"), "A\r\nB\r\n");
+        ::zarvio::test::WriteBytes(dir.File(L"zarvlist.dll"), "http://a\r\nhttp://b\r\n");
+        return FakeServiceSet::Make(dir.path());
+    }
+};
+
+TEST_F(SkinnedMainWindow, ButtonsOnScreenShowTheFlatBlueFaceInTheNormalState) {
+    MainWindow w(Make(), {});
+    ASSERT_TRUE(w.Start());
+    SetCursorPos(0, 0);  // not over a button
+    PumpMessages();
+    const auto buttons = PushButtonsOf(w.hwnd());
+    ASSERT_EQ(buttons.size(), 6u);
+    RECT r{};
+    GetWindowRect(buttons[0], &r);
+    const int W = r.right - r.left, H = r.bottom - r.top;
+    // Read the screen itself, as a screenshot would.
+    const WindowDc screen = WindowDc::Client(nullptr);
+    const Pixels shot(screen.get(), r.left, r.top, W, H);
+    const uint32_t frame = 0x1B8FD5;
+    EXPECT_EQ(shot.at(0, H / 2), frame);
+    EXPECT_EQ(shot.at(W - 1, H / 2), frame);
+    EXPECT_EQ(shot.at(W / 2 + 20, 0), frame);
+    EXPECT_EQ(shot.at(W / 2 + 20, H - 1), frame);
+    // The face: the cell's inner column, light at the top and darker towards the bottom.
+    const std::set<uint32_t> face = {0xF1F8FC, 0xEEF6FB, 0xEAF4FB, 0xE6F2FB, 0xE2F0FA, 0xDEEEFA, 0xDAECF9, 0xD7EAF9,
+                                     0xCCE2F5, 0xC8DFF3, 0xC3DCF1, 0xBED8EF, 0xB8D5ED, 0xB4D2EB, 0xB1D0EA};
+    const uint32_t top = shot.at(3, 3), bottom = shot.at(3, H - 4);
+    EXPECT_TRUE(face.count(top)) << std::hex << top;
+    EXPECT_TRUE(face.count(bottom)) << std::hex << bottom;
+    for (int shift : {0, 8, 16}) EXPECT_GT((top >> shift) & 0xFF, (bottom >> shift) & 0xFF);
+    w.ExitProgram();
+}
+
+TEST_F(SkinnedMainWindow, ExitGivesTheButtonsTheirOwnStyleProcedureAndShapeBack) {
+    MainWindow w(Make(), {});
+    ASSERT_TRUE(w.Start());
+    const auto buttons = PushButtonsOf(w.hwnd());
+    ASSERT_FALSE(buttons.empty());
+    WNDCLASSEXW cls{sizeof(cls)};
+    ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), kButtonClass, &cls));
+    RECT box{};
+    for (HWND b : buttons) {
+        EXPECT_EQ(GetWindowLongPtrW(b, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+        EXPECT_NE(GetWindowRgnBox(b, &box), ERROR);
+    }
+    w.ExitProgram();
+    EXPECT_EQ(exit.exits, 1);
+    EXPECT_FALSE(SkinReady());
+    for (HWND b : buttons) {
+        EXPECT_EQ(GetWindowLongPtrW(b, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+        EXPECT_EQ(GetWindowRgnBox(b, &box), ERROR);
+        EXPECT_EQ(GetWindowLongPtrW(b, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(cls.lpfnWndProc));
+        EXPECT_TRUE(SkinPropsLeft(b).empty());
+    }
+}
+
+}  // namespace
+}  // namespace zarvio::skin::test
