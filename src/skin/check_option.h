@@ -1,9 +1,23 @@
 // Check boxes and option buttons under the skin: the controls draw their caption and background
-// themselves, the skin draws the square or circle with its mark over them.
+// themselves, the skin draws the square or circle with its mark over them, in the normal, hover
+// or pressed state. Each handler passes the message on first, so the mark shows the check value
+// the control has after handling it.
 #pragma once
 #include <windows.h>
 
 namespace zarvio::skin {
+
+LRESULT MarkPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT MarkMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT MarkButtonDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT MarkButtonUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT MarkKeyDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT MarkKeyUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT MarkMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The platform redraws its own glyph straight away when the check value or the enabled state
+// changes from code; the skin's mark is drawn over it again in the state last shown.
+LRESULT MarkRedrawAfter(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT MarkFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // EnumChildWindows callback: redraws the mark of a hooked check box or option button in the
 // normal state; every other window is left alone. Always continues.

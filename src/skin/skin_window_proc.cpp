@@ -2,7 +2,10 @@
 // afresh and runs that kind's behaviour; a kind without behaviour for a message has it passed on.
 #include <windows.h>
 
+#include "skin/borders.h"
 #include "skin/check_option.h"
+#include "skin/combo_box.h"
+#include "skin/header_control.h"
 #include "skin/hover.h"
 #include "skin/push_button.h"
 #include "skin/skin_engine.h"
@@ -12,13 +15,30 @@
 namespace zarvio::skin {
 namespace {
 
+// Each row names the behaviour of the kinds that have one for a message; every other kind has
+// the message passed on.
 using Handler = LRESULT (*)(WNDPROC, HWND, UINT, WPARAM, LPARAM);
 
-// Runs the push-button behaviour for buttons, passes the message on for every other kind.
-LRESULT ForButtons(Handler buttonBehaviour, WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam,
-                   LPARAM lParam) {
-    if (KindOf(hwnd) == WindowKind::Button) return buttonBehaviour(oldProc, hwnd, msg, wParam, lParam);
-    return PassOn(oldProc, hwnd, msg, wParam, lParam);
+struct KindBehaviour {
+    Handler button = nullptr;
+    Handler mark = nullptr;    // check boxes and option buttons
+    Handler combo = nullptr;   // combo boxes and drive lists
+    Handler header = nullptr;
+};
+
+LRESULT Route(const KindBehaviour& behaviour, WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam,
+              LPARAM lParam) {
+    Handler handler = nullptr;
+    switch (KindOf(hwnd)) {
+    case WindowKind::Button: handler = behaviour.button; break;
+    case WindowKind::CheckBox:
+    case WindowKind::Option: handler = behaviour.mark; break;
+    case WindowKind::Combo:
+    case WindowKind::DriveList: handler = behaviour.combo; break;
+    case WindowKind::Header: handler = behaviour.header; break;
+    default: break;
+    }
+    return handler ? handler(oldProc, hwnd, msg, wParam, lParam) : PassOn(oldProc, hwnd, msg, wParam, lParam);
 }
 
 // A form shown later takes the activation from a hooked window, which hooks it with everything
@@ -36,50 +56,65 @@ LRESULT HookNamedWindow(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPA
     return result;
 }
 
+// The only handler that tells grids from other windows.
 LRESULT OnPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonPaint, oldProc, hwnd, msg, wParam, lParam);
+    switch (KindOf(hwnd, true)) {
+    case WindowKind::Progress: return ProgressPaint(oldProc, hwnd, msg, wParam, lParam);
+    case WindowKind::DataList:
+    case WindowKind::ComboList: return ListFramePaint(oldProc, hwnd, msg, wParam, lParam);
+    case WindowKind::Grid: return GridPaint(oldProc, hwnd, msg, wParam, lParam);
+    default: return Route({PushButtonPaint, MarkPaint, ComboPaint, HeaderPaint}, oldProc, hwnd, msg, wParam, lParam);
+    }
 }
-LRESULT OnNcPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return PassOn(oldProc, hwnd, msg, wParam, lParam);
-}
+
 LRESULT OnSize(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonSize, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonSize}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnLButtonDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonPress, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonPress, MarkButtonDown, ComboButtonDown, HeaderButtonDown}, oldProc, hwnd, msg, wParam,
+                 lParam);
 }
 LRESULT OnLButtonDblClk(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonPress, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonPress, nullptr, nullptr, HeaderButtonDown}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnLButtonUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonRelease, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonRelease, MarkButtonUp, ComboButtonUp, HeaderButtonUp}, oldProc, hwnd, msg, wParam,
+                 lParam);
 }
 LRESULT OnKeyDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonKeyDown, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonKeyDown, MarkKeyDown}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnKeyUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonKeyUp, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonKeyUp, MarkKeyUp}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonMouseMove, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonMouseMove, MarkMouseMove, ComboMouseMove, HeaderMouseMove}, oldProc, hwnd, msg, wParam,
+                 lParam);
 }
 LRESULT OnMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonMouseLeave, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonMouseLeave, MarkMouseLeave, ComboMouseLeave, HeaderMouseLeave}, oldProc, hwnd, msg,
+                 wParam, lParam);
 }
 LRESULT OnTimer(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonTimer, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonTimer}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnEnable(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonEnable, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonEnable, MarkRedrawAfter}, oldProc, hwnd, msg, wParam, lParam);
+}
+LRESULT OnSetCheck(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return Route({nullptr, MarkRedrawAfter}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonFocus, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonFocus, MarkFocus}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnSetStyle(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ForButtons(PushButtonSetStyle, oldProc, hwnd, msg, wParam, lParam);
+    return Route({PushButtonSetStyle}, oldProc, hwnd, msg, wParam, lParam);
 }
 LRESULT OnWindowPosChanging(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return PassOn(oldProc, hwnd, msg, wParam, lParam);
+    return Route({nullptr, nullptr, ComboPosChanging}, oldProc, hwnd, msg, wParam, lParam);
+}
+LRESULT OnNcPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return BorderNcPaint(oldProc, hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -117,6 +152,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONDBLCLK: return OnLButtonDblClk(oldProc, hwnd, msg, wParam, lParam);
     case WM_MOUSELEAVE: return OnMouseLeave(oldProc, hwnd, msg, wParam, lParam);
     case BM_SETSTYLE: return OnSetStyle(oldProc, hwnd, msg, wParam, lParam);
+    case BM_SETCHECK: return OnSetCheck(oldProc, hwnd, msg, wParam, lParam);
     default: return PassOn(oldProc, hwnd, msg, wParam, lParam);
     }
 }

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "editor/station_editor.h"
+#include "skin/paint/check_paint.h"
+#include "skin/paint/geometry.h"
 #include "platform/toolkit/class_names.h"
 #include "skin_test_support.h"
 #include "support/fake_services.h"
@@ -84,6 +87,56 @@ TEST_F(SkinnedMainWindow, ExitGivesTheButtonsTheirOwnStyleProcedureAndShapeBack)
         EXPECT_EQ(GetWindowLongPtrW(b, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(cls.lpfnWndProc));
         EXPECT_TRUE(SkinPropsLeft(b).empty());
     }
+}
+
+// The glyph box of a check box on screen: the skin's square has a blue frame and is white inside.
+void ExpectSkinSquare(HWND check) {
+    RECT r{};
+    GetWindowRect(check, &r);
+    const SIZE g = MenuCheckSize();
+    const int y0 = Halve(static_cast<int>(r.bottom - r.top) - g.cy);
+    const WindowDc screen = WindowDc::Client(nullptr);
+    const Pixels shot(screen.get(), r.left, r.top + y0, g.cx, g.cy);
+    EXPECT_EQ(shot.at(0, g.cy / 2), 0x54A5D5u);
+    EXPECT_EQ(shot.at(g.cx - 1, g.cy / 2), 0x54A5D5u);
+    EXPECT_EQ(shot.at(g.cx / 2, 0), 0x54A5D5u);
+    EXPECT_EQ(shot.at(2, 2), 0xFFFFFFu);
+}
+
+HWND FindChildOfClass(HWND parent, const wchar_t* cls) {
+    HWND found = nullptr;
+    struct Search { const wchar_t* cls; HWND* found; } search{cls, &found};
+    EnumChildWindows(
+        parent,
+        [](HWND c, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (GetClassText(c) != s->cls) return TRUE;
+            *s->found = c;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return found;
+}
+
+TEST_F(SkinnedMainWindow, CheckBoxesOfTheMainWindowAndTheEditorShowTheSkinsSquare) {
+    EditorHost editors(FakeServiceSet::Make(dir.path()));
+    MainWindow w(Make(), {[&] { editors.Open(); }});
+    ASSERT_TRUE(w.Start());
+    SetCursorPos(0, 0);
+    PumpMessages();
+    HWND mainCheck = FindChildOfClass(w.hwnd(), kCheckBoxClass);
+    ASSERT_NE(mainCheck, nullptr);
+    EXPECT_TRUE(IsHooked(mainCheck));
+    ExpectSkinSquare(mainCheck);
+
+    editors.Open();
+    PumpMessages();
+    ASSERT_NE(editors.current(), nullptr);
+    HWND lock = editors.current()->item(kEdCheck1);
+    EXPECT_TRUE(IsHooked(lock));
+    ExpectSkinSquare(lock);
+    DestroyWindow(editors.current()->hwnd());
+    w.ExitProgram();
 }
 
 }  // namespace
