@@ -2,9 +2,8 @@
 
 #include <commctrl.h>
 
-#include <cwchar>
 #include <optional>
-#include <string_view>
+#include <string>
 
 #include "platform/handles.h"
 #include "skin/hover.h"
@@ -24,7 +23,6 @@ constexpr int kHot = 1;
 constexpr int kPressed = 2;
 constexpr int kCellWidth = 3;
 constexpr int kImageHeight = 20;
-constexpr int kTitleCapacity = 256;
 
 int ItemCount(HWND hwnd) { return static_cast<int>(SendMessageW(hwnd, HDM_GETITEMCOUNT, 0, 0)); }
 
@@ -32,16 +30,6 @@ RECT ItemRect(HWND hwnd, int index) {
     RECT r{};
     SendMessageW(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
     return r;
-}
-
-std::wstring ItemTitle(HWND hwnd, int index) {
-    wchar_t title[kTitleCapacity] = {};
-    HDITEMW query{};
-    query.mask = HDI_TEXT;
-    query.pszText = title;
-    query.cchTextMax = kTitleCapacity;
-    SendMessageW(hwnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
-    return std::wstring(title, wcsnlen(title, kTitleCapacity));
 }
 
 int CellOf(int index, int pressed, int hot) {
@@ -78,7 +66,7 @@ LRESULT HeaderPaint(WNDPROC, HWND hwnd, UINT, WPARAM, LPARAM) {
             const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
             for (int i = 0; i < count; ++i) {
                 const RECT r = ItemRect(hwnd, i);
-                const std::wstring title = ItemTitle(hwnd, i);
+                const std::wstring title = HeaderItemTitle(hwnd, i);
                 DrawNineSlice(s, {r.left, 0, r.right - r.left, H}, HeaderImage(),
                               {CellOf(i, pressed, hot), 0, kCellWidth, kImageHeight}, {1, 1, 1, 1});
                 if (title.empty()) continue;

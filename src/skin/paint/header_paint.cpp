@@ -24,6 +24,16 @@ int FaceCell(int state) { return (state == 1 || state == 2) ? state : 0; }
 
 }  // namespace
 
+std::wstring HeaderItemTitle(HWND hwnd, int index) {
+    wchar_t title[kTitleCapacity] = {};
+    HDITEMW query{};
+    query.mask = HDI_TEXT;
+    query.pszText = title;
+    query.cchTextMax = kTitleCapacity;
+    SendMessageW(hwnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
+    return std::wstring(title, wcsnlen(title, kTitleCapacity));
+}
+
 int PaintHeaderItem(HWND hwnd, HDC hdc, int index, int state) {
     if (index < 0) return 0;
     WindowBox window;
@@ -46,13 +56,7 @@ int PaintHeaderItem(HWND hwnd, HDC hdc, int index, int state) {
     DrawNineSlice(s, {0, 0, w, H}, HeaderImage(), {kCellWidth * FaceCell(state), 0, kCellWidth, kCellHeight},
                   {1, 1, 1, 1});
 
-    wchar_t title[kTitleCapacity] = {};
-    HDITEMW query{};
-    query.mask = HDI_TEXT;
-    query.pszText = title;
-    query.cchTextMax = kTitleCapacity;
-    SendMessageW(hwnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
-    const std::wstring_view text(title, wcsnlen(title, kTitleCapacity));
+    const std::wstring text = HeaderItemTitle(hwnd, index);
     if (!text.empty()) DrawTextBox(s, text, {0, 0, w, H}, kCenteredLabel);
 
     std::optional<WindowDc> windowDc;

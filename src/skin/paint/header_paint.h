@@ -2,7 +2,12 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace zarvio::skin {
+
+// The title of item index, as HDM_GETITEM gives it (at most 255 characters).
+std::wstring HeaderItemTitle(HWND hwnd, int index);
 
 // Draws item index (0-based; negative draws nothing) with the face of state (1 hover,
 // 2 pressed, anything else normal) and its title centred whatever the item's own alignment.
