@@ -5,6 +5,8 @@
 
 #include "platform/media_player.h"
 #include "platform/message_box.h"
+#include "platform/power.h"
+#include "platform/registry.h"
 #include "platform/system_services.h"
 #include "platform/tray_icon.h"
 
@@ -18,6 +20,8 @@ struct Services {
     ProcessExitService* processExit = nullptr;
     ClockService* clock = nullptr;
     MediaPlayer* player = nullptr;
+    RegistryService* registry = nullptr;
+    PowerService* power = nullptr;
     std::wstring appDir;  // every file the program reads or writes lives here
 };
 

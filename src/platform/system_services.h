@@ -64,8 +64,12 @@ public:
     }
 };
 
-// The folder that holds the running executable, without a trailing separator.
+// The folder that holds the running executable, without a trailing separator except for the
+// root of a drive ("C:\"): "C:" alone would name the current folder of drive C.
 std::wstring ExecutableDirectory();
+
+// The running executable's file name without its extension ("zarvio").
+std::wstring ExecutableBaseName();
 
 // The command line the browser service runs for a page.
 std::wstring BrowserCommandLine(const std::wstring& url);

@@ -29,17 +29,37 @@ void Win32Browser::Open(const std::wstring& url) {
     }
 }
 
-std::wstring ExecutableDirectory() {
+namespace {
+
+std::wstring ExecutablePath() {
     std::vector<wchar_t> buf(MAX_PATH);
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0) return L".";
+        if (n == 0) return {};
         if (n < buf.size()) break;
         buf.resize(buf.size() * 2);  // long paths
     }
-    std::wstring path(buf.data());
+    return std::wstring(buf.data());
+}
+
+}  // namespace
+
+std::wstring ExecutableDirectory() {
+    const std::wstring path = ExecutablePath();
     const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    if (slash == std::wstring::npos) return L".";
+    // "C:\zarvio.exe" lies in "C:\", not in "C:".
+    if (slash == 2 && path[1] == L':') return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+std::wstring ExecutableBaseName() {
+    const std::wstring path = ExecutablePath();
+    const size_t slash = path.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.resize(dot);
+    return name;
 }
 
 }  // namespace zarvio

@@ -41,6 +41,12 @@ std::wstring ToLower(std::wstring_view text) {
     return out;
 }
 
+std::wstring ToUpper(std::wstring_view text) {
+    std::wstring out(text);
+    if (!out.empty()) CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
+    return out;
+}
+
 std::wstring Trim(std::wstring_view text) {
     size_t b = 0, e = text.size();
     while (b < e && (text[b] == L' ' || text[b] == L'\t')) ++b;

@@ -16,6 +16,8 @@ std::string ToAnsi(std::wstring_view text);
 bool CanEncodeAnsi(std::wstring_view text);
 
 std::wstring ToLower(std::wstring_view text);
+// Upper case by the platform's rules, which cover letters beyond ASCII (full-width, Greek, ...).
+std::wstring ToUpper(std::wstring_view text);
 std::wstring Trim(std::wstring_view text);
 
 }  // namespace zarvio

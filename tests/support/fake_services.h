@@ -1,6 +1,9 @@
 // Fakes of the platform services for window tests.
 #pragma once
+#include <cstring>
 #include <deque>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "platform/services.h"
@@ -43,6 +46,61 @@ struct FakeClock : ClockService {
     SYSTEMTIME Now() override { return now; }
 };
 
+// The registry in memory. Either hive can refuse changes, the way a limited account is refused
+// the machine's hive.
+struct FakeRegistry : RegistryService {
+    using Key = std::tuple<RegistryRoot, std::wstring, std::wstring>;
+    std::map<Key, RegistryValue> values;
+    bool refuseMachine = false, refuseUser = false;
+    int writes = 0;  // accepted SetString calls
+
+    bool Refused(RegistryRoot root) const {
+        return root == RegistryRoot::LocalMachine ? refuseMachine : refuseUser;
+    }
+    bool SetString(RegistryRoot root, const std::wstring& subkey, const std::wstring& name,
+                   const std::wstring& text) override {
+        if (Refused(root)) return false;
+        Put(root, subkey, name, REG_SZ, text);
+        ++writes;
+        return true;
+    }
+    bool DeleteValue(RegistryRoot root, const std::wstring& subkey, const std::wstring& name) override {
+        if (Refused(root)) return false;
+        return values.erase({root, subkey, name}) > 0;
+    }
+    std::optional<RegistryValue> QueryValue(RegistryRoot root, const std::wstring& subkey,
+                                            const std::wstring& name) override {
+        auto it = values.find({root, subkey, name});
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+    // Stores text with its terminating zero under any type.
+    void Put(RegistryRoot root, const std::wstring& subkey, const std::wstring& name, DWORD type,
+             const std::wstring& text) {
+        RegistryValue v;
+        v.type = type;
+        v.data.resize((text.size() + 1) * sizeof(wchar_t));
+        std::memcpy(v.data.data(), text.c_str(), v.data.size());
+        values[{root, subkey, name}] = v;
+    }
+    bool Has(RegistryRoot root, const std::wstring& subkey, const std::wstring& name) const {
+        return values.count({root, subkey, name}) != 0;
+    }
+    // The stored text up to its first zero; empty when absent.
+    std::wstring Text(RegistryRoot root, const std::wstring& subkey, const std::wstring& name) const {
+        auto it = values.find({root, subkey, name});
+        if (it == values.end()) return {};
+        std::wstring s(it->second.data.size() / sizeof(wchar_t), L'\0');
+        std::memcpy(s.data(), it->second.data.data(), s.size() * sizeof(wchar_t));
+        return s.substr(0, s.find(L'\0'));
+    }
+};
+// Counts the requests to switch off; the machine stays on, as when the request is refused.
+struct FakePower : PowerService {
+    int powerOffs = 0;
+    void PowerOff() override { ++powerOffs; }
+};
+
 // One of each fake, and the Services that point at them.
 struct FakeServiceSet {
     FakeMessageBox box;
@@ -51,6 +109,8 @@ struct FakeServiceSet {
     FakeBrowser browser;
     FakeExit exit;
     FakeClock clock;
+    FakeRegistry registry;
+    FakePower power;
     Services Make(const std::wstring& appDir, MediaPlayer* player = nullptr) {
         Services s;
         s.messageBox = &box;
@@ -60,6 +120,8 @@ struct FakeServiceSet {
         s.processExit = &exit;
         s.clock = &clock;
         s.player = player;
+        s.registry = &registry;
+        s.power = &power;
         s.appDir = appDir;
         return s;
     }
