@@ -1,0 +1,146 @@
+#include "about/about_window.h"
+
+#include "app/product.h"
+#include "platform/toolkit/controls.h"
+
+namespace zarvio {
+namespace {
+
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kGreen = RGB(0, 192, 0);
+constexpr COLORREF kDarkTeal = RGB(0, 64, 64);
+constexpr int kLinkFontTenths = 143;  // 14.25 pt
+
+Font CreateSimSun(int tenths, bool underline) {
+    LOGFONTW lf{};
+    lf.lfHeight = FontHeightFromTenths(tenths);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, L"宋体", LF_FACESIZE);
+    return Font(CreateFontIndirectW(&lf));
+}
+
+void SetStaticStyle(HWND label, DWORD type) {
+    const LONG_PTR style = GetWindowLongPtrW(label, GWL_STYLE);
+    SetWindowLongPtrW(label, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | type);
+}
+
+// Gives a label exactly the size of its one line of text in its font.
+void FitToText(HWND label) {
+    SetStaticStyle(label, SS_LEFTNOWORDWRAP);
+    WindowDc dc = WindowDc::Client(label);
+    if (!dc) return;
+    auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+    SelectGuard keep(dc.get(), font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    const std::wstring text = WindowText(label);
+    SIZE size{};
+    if (!GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size)) return;
+    SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::wstring WithoutFinalSlash(std::wstring url) {
+    if (!url.empty() && url.back() == L'/') url.pop_back();
+    return url;
+}
+
+}  // namespace
+
+std::wstring AboutCaption() { return L"关于  " + std::wstring(kProductName) + L" Ver" + VersionText() + L"版"; }
+
+AboutWindow::AboutWindow(Services services) : services_(std::move(services)) {}
+
+AboutWindow::~AboutWindow() { Destroy(); }
+
+bool AboutWindow::Open() {
+    FormOptions o;
+    o.caption = L"";  // set while loading
+    o.clientWidthTwips = 5355;
+    o.clientHeightTwips = 2235;
+    o.minimizeBox = false;
+    if (!Create(o)) return false;
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    return true;
+}
+
+void AboutWindow::BuildControls() {
+    HWND label1 = AddLabel(hwnd(), kAbLabel1, {120, 120, 4350, 240}, kDedicationText);
+    SetColors(label1, kRed);
+    SetFont(label1, {L"宋体", 120, true});
+
+    HWND label2 = AddLabel(hwnd(), kAbLabel2, {480, 1440, 855, 285}, L"网址：");
+    SetColors(label2, kBlue);
+    SetFont(label2, {L"宋体", kLinkFontTenths});
+
+    label3_ = AddLabel(hwnd(), kAbLabel3, {1440, 1440, 3450, 285}, WithoutFinalSlash(kProductPageUrl));
+    SetColors(label3_, kBlue);
+    linkFont_ = CreateSimSun(kLinkFontTenths, false);
+    linkUnderlinedFont_ = CreateSimSun(kLinkFontTenths, true);
+    if (linkFont_) SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), TRUE);
+
+    HWND label4 = AddLabel(hwnd(), kAbLabel4, {2880, 1920, 2295, 240}, kAuthorText);
+    SetColors(label4, kGreen);
+    SetFont(label4, {L"宋体", 120, true});
+
+    HWND label5 = AddLabel(hwnd(), kAbLabel5, {0, 600, 5340, 525}, kProductName);
+    SetColors(label5, kDarkTeal);
+    SetFont(label5, {L"宋体", 263, true});
+    SetStaticStyle(label5, SS_CENTER);
+
+    for (HWND label : {label1, label2, label3_, label4}) FitToText(label);
+}
+
+void AboutWindow::Form_Load() {
+    SetWindowTextString(hwnd(), AboutCaption());
+    CenterOnScreen();
+    OpenWebPage();
+}
+
+void AboutWindow::OpenWebPage() {
+    if (services_.browser) services_.browser->Open(kProductPageUrl);
+}
+
+void AboutWindow::Label3_Click() { OpenWebPage(); }
+
+void AboutWindow::Label3_MouseMove() {
+    if (underlined_ || !linkUnderlinedFont_) return;
+    underlined_ = true;
+    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkUnderlinedFont_.get()), TRUE);
+}
+
+void AboutWindow::Form_MouseMove() {
+    // Only the window's bare surface takes the underline away: a pointer that leaves the link
+    // for another label or for outside the window leaves it on.
+    if (!underlined_ || !linkFont_) return;
+    underlined_ = false;
+    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), TRUE);
+}
+
+void AboutWindow::OnCommand(int id, int code, HWND) {
+    if (id == kAbLabel3 && code == STN_CLICKED) Label3_Click();
+}
+
+void AboutWindow::OnControlMouseMove(int id, HWND) {
+    if (id == kAbLabel3) Label3_MouseMove();
+}
+
+LRESULT AboutWindow::OnMessage(UINT msg, WPARAM, LPARAM, bool& handled) {
+    handled = false;
+    if (msg == WM_MOUSEMOVE) Form_MouseMove();
+    return 0;
+}
+
+void AboutHost::Open() {
+    if (AboutWindow* open = current()) {
+        ShowWindow(open->hwnd(), SW_SHOWNORMAL);
+        SetForegroundWindow(open->hwnd());
+        return;
+    }
+    // A closed window leaves an object without a window behind; it is replaced here.
+    window_ = std::make_unique<AboutWindow>(services_);
+    if (!window_->Open()) window_.reset();
+}
+
+}  // namespace zarvio

@@ -1,0 +1,64 @@
+// The About window Form4: product name, version, a dedication, the author credit and the link
+// to the product's web page. Destroyed when closed; every new window opens the page again.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/handles.h"
+#include "platform/services.h"
+#include "platform/toolkit/form.h"
+
+namespace zarvio {
+
+enum AboutControl : int { kAbLabel1 = 501, kAbLabel2, kAbLabel3, kAbLabel4, kAbLabel5 };
+
+// The product's web page. The link shows it without the final "/".
+inline constexpr wchar_t kProductPageUrl[] = L"https://zarvio.example/";
+inline constexpr wchar_t kDedicationText[] = L"献给每一位爱听广播的朋友";
+inline constexpr wchar_t kAuthorText[] = L"Zarvio 开发团队";
+
+// "关于  Zarvio Ver1.0.16版".
+std::wstring AboutCaption();
+
+class AboutWindow : public Form {
+public:
+    explicit AboutWindow(Services services);
+    ~AboutWindow() override;
+
+    bool Open();  // creates the window (which opens the web page) and shows it
+
+    void Label3_Click();
+    void Label3_MouseMove();
+    void Form_MouseMove();
+
+    HWND item(int id) const { return GetDlgItem(hwnd(), id); }
+    bool linkUnderlined() const { return underlined_; }
+
+private:
+    void BuildControls() override;
+    void Form_Load() override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnControlMouseMove(int id, HWND control) override;
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void OpenWebPage();
+
+    Services services_;
+    HWND label3_ = nullptr;
+    // The link's two faces; switching between them changes nothing else about the label.
+    Font linkFont_, linkUnderlinedFont_;
+    bool underlined_ = false;
+};
+
+// Keeps at most one About window: a command opens it, or shows and activates the open one.
+class AboutHost {
+public:
+    explicit AboutHost(Services services) : services_(std::move(services)) {}
+    void Open();
+    AboutWindow* current() const { return window_ && window_->hwnd() ? window_.get() : nullptr; }
+
+private:
+    Services services_;
+    std::unique_ptr<AboutWindow> window_;
+};
+
+}  // namespace zarvio
