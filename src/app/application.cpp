@@ -2,10 +2,12 @@
 
 #include <memory>
 
+#include "about/about_window.h"
 #include "app/main_window.h"
 #include "editor/station_editor.h"
 #include "platform/com_support.h"
 #include "platform/media_player_wmp.h"
+#include "settings/settings_window.h"
 
 namespace zarvio {
 
@@ -20,6 +22,8 @@ int RunApplication(HINSTANCE) {
     Win32ProcessExit processExit;
     Win32Clock clock;
     WmpMediaPlayer player;
+    Win32Registry registry;
+    Win32Power power;
 
     Services services;
     services.messageBox = &messageBox;
@@ -29,11 +33,20 @@ int RunApplication(HINSTANCE) {
     services.processExit = &processExit;
     services.clock = &clock;
     services.player = &player;
+    services.registry = &registry;
+    services.power = &power;
     services.appDir = ExecutableDirectory();
 
+    // Each window at most once, modeless and without owner. The settings window is created on
+    // first use and lives until the program ends; the editor and the About window are replaced
+    // after they have been closed.
     EditorHost editor(services);
+    SettingsWindow settings(services);
+    AboutHost about(services);
     WindowOpeners openers;
     openers.editor = [&editor] { editor.Open(); };
+    openers.settings = [&settings] { settings.Open(); };
+    openers.about = [&about] { about.Open(); };
     MainWindow main(services, std::move(openers));
     if (!main.Start()) return 0;  // the user chose not to run a second copy
 

@@ -22,6 +22,6 @@ inline constexpr wchar_t kAnotherCopyTitle[] = L"提示";
 // Yes/No, information icon, No preselected.
 inline constexpr unsigned kAnotherCopyStyle = 324;
 inline constexpr wchar_t kForumThreadUrl[] =
-    L"https://forum.zarvio.net/forum.php?mod=viewthread&tid=16&extra=page%3D1";
+    L"https://forum.zarvio.example/forum.php?mod=viewthread&tid=16&extra=page%3D1";
 
 }  // namespace zarvio
