@@ -14,7 +14,6 @@ export WINEARCH=win64
 zarvio_prepare_prefix() {
     mkdir -p "$HOME"
     # No sound card on the build machines: without a null ALSA device the media component cannot play.
-    printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' > "$HOME/.asoundrc"
     printf 'pcm.!default { type null }\n' > "$HOME/.asoundrc"
     if [ ! -f "$WINEPREFIX/.zarvio-ready" ]; then
         mkdir -p "$WINEPREFIX"
@@ -28,5 +27,16 @@ zarvio_prepare_prefix() {
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.zarvio-ready"
+    fi
+    if [ ! -f "$WINEPREFIX/.zarvio-fonts" ]; then
+        # 宋体 is a font whose blank is half a Chinese character wide, and the layouts rely on it
+        # (the settings window's 时/分/秒, the volume label). Of the CJK faces the machines have,
+        # only WenQuanYi Zen Hei Mono keeps those widths; Wine's default stand-in does not.
+        local face
+        for face in 宋体 SimSun 新宋体 NSimSun; do
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Zen Hei Mono" /f >/dev/null 2>&1
+        done
+        wineserver -w
+        touch "$WINEPREFIX/.zarvio-fonts"
     fi
 }

@@ -48,6 +48,40 @@ void RefreshClockPanels(HWND bar) {
         SetPanelText(bar, timePanel, FormatNow(PanelKind::Time));
 }
 
+// A frame draws itself: the etched line round it and its caption in the colour the form gives
+// through WM_CTLCOLORSTATIC. The platform's group box would do the same without visual styles,
+// but with them (common controls 6) it draws the caption in the theme's colour whatever the form
+// asks for.
+void PaintFrame(HWND hwnd, HDC dc) {
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+    if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, brush);
+
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+    const SelectGuard withFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    RECT line = client;
+    line.top += tm.tmHeight / 2 - 1;
+    DrawEdge(dc, &line, EDGE_ETCHED, BF_RECT);
+
+    const std::wstring caption = WindowText(hwnd);
+    if (caption.empty()) return;
+    constexpr int kCaptionLeft = 7;
+    constexpr UINT kFormat = DT_SINGLELINE | DT_LEFT | DT_TOP;
+    RECT text{kCaptionLeft, 0, client.right - kCaptionLeft, tm.tmHeight};
+    DrawTextW(dc, caption.c_str(), -1, &text, kFormat | DT_CALCRECT);
+    if (text.right > client.right - kCaptionLeft) text.right = client.right - kCaptionLeft;
+    RECT behind{text.left - 1, text.top, text.right + 1, text.bottom};
+    FillRect(dc, &behind, brush);
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, caption.c_str(), -1, &text, kFormat | DT_END_ELLIPSIS);
+}
+
 template <Superclass K>
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     RelayMouse(hwnd, msg, wParam, lParam);
@@ -67,6 +101,20 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             return SendMessageW(GetParent(hwnd), msg, wParam, lParam);
         case WM_NCHITTEST:
             return HTCLIENT;
+        case WM_PAINT: {
+            const PaintDc paint(hwnd);
+            PaintFrame(hwnd, paint.get());
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            PaintFrame(hwnd, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_SETTEXT:
+        case WM_ENABLE: {
+            const LRESULT result = CallWindowProcW(g_baseProc[K], hwnd, msg, wParam, lParam);
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return result;
+        }
         case WM_ERASEBKGND: {
             // The platform's group box leaves its inside unpainted: fill it like the form.
             auto brush = reinterpret_cast<HBRUSH>(
