@@ -6,6 +6,7 @@
 
 #include "app/main_window.h"
 #include "editor/station_editor.h"
+#include "settings/settings_window.h"
 #include "skin/paint/check_paint.h"
 #include "skin/paint/geometry.h"
 #include "platform/toolkit/class_names.h"
@@ -118,9 +119,10 @@ HWND FindChildOfClass(HWND parent, const wchar_t* cls) {
     return found;
 }
 
-TEST_F(SkinnedMainWindow, CheckBoxesOfTheMainWindowAndTheEditorShowTheSkinsSquare) {
+TEST_F(SkinnedMainWindow, CheckBoxesOfTheMainWindowTheEditorAndTheSettingsShowTheSkinsSquare) {
     EditorHost editors(FakeServiceSet::Make(dir.path()));
-    MainWindow w(Make(), {[&] { editors.Open(); }});
+    SettingsWindow settings(FakeServiceSet::Make(dir.path()));
+    MainWindow w(Make(), {[&] { editors.Open(); }, [&] { settings.Open(); }});
     ASSERT_TRUE(w.Start());
     SetCursorPos(0, 0);
     PumpMessages();
@@ -136,7 +138,17 @@ TEST_F(SkinnedMainWindow, CheckBoxesOfTheMainWindowAndTheEditorShowTheSkinsSquar
     EXPECT_TRUE(IsHooked(lock));
     ExpectSkinSquare(lock);
     DestroyWindow(editors.current()->hwnd());
+
+    ASSERT_TRUE(settings.Open());
+    PumpMessages();
+    HWND autostart = settings.item(kSetCheck1);
+    EXPECT_TRUE(IsHooked(settings.hwnd()));
+    EXPECT_TRUE(IsHooked(autostart));
+    ExpectSkinSquare(autostart);
     w.ExitProgram();
+    // The settings window lives on hidden and hooked; it goes with the program.
+    EXPECT_TRUE(SkinReady());
+    settings.Destroy();
 }
 
 }  // namespace
