@@ -103,26 +103,7 @@ private:
     }
 };
 
-// Windows that belong to this thread, top-level and child: the USER objects a test can see.
-inline int CountThreadWindows() {
-    int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND top, LPARAM p) -> BOOL {
-            auto* n = reinterpret_cast<int*>(p);
-            ++*n;
-            EnumChildWindows(top, [](HWND, LPARAM q) -> BOOL { ++*reinterpret_cast<int*>(q); return TRUE; }, p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
-// USER objects of the process where the platform counts them; windows of this thread otherwise.
-inline int CountUserObjects() {
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    return reported != 0 ? static_cast<int>(reported) : CountThreadWindows();
-}
+using ::zarvio::test::CountUserObjects;
 
 // Every test leaves the engine as it found it: nothing hooked, no images.
 class SkinTest : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "support/object_counts.h"
 #include "skin/paint/surface.h"
 
 namespace zarvio::skin::test {
@@ -69,16 +70,7 @@ inline void PutPixels(HDC dc, int x0, int y0, const std::vector<std::vector<uint
             SetPixelV(dc, x0 + static_cast<int>(x), y0 + static_cast<int>(y), ToColorRef(rows[y][x]));
 }
 
-// GDI objects alive in this process. Wine's GetGuiResources is a stub that answers 0; there,
-// Wine accepts a bare handle-table index as a handle, so the live entries can be counted.
-inline int CountGdiObjects() {
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported != 0) return static_cast<int>(reported);
-    int live = 0;
-    for (UINT_PTR index = 1; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
-    return live;
-}
+using ::zarvio::test::CountGdiObjects;
 
 // Runs what is queued for this thread's windows (their own painting included).
 inline void PumpMessages() {
