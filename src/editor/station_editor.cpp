@@ -1,5 +1,6 @@
 #include "editor/station_editor.h"
 
+#include "platform/files.h"
 #include "platform/text.h"
 #include "platform/toolkit/controls.h"
 #include "stations/station_store.h"
@@ -9,14 +10,6 @@ namespace {
 
 constexpr COLORREF kTeal = RGB(0, 128, 128);
 constexpr COLORREF kGreen = RGB(0, 128, 0);
-
-std::vector<std::wstring> ListLines(HWND list) {
-    std::vector<std::wstring> lines;
-    const int n = ListCount(list);
-    lines.reserve(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) lines.push_back(ListText(list, i));
-    return lines;
-}
 
 void FillList(HWND list, const std::vector<std::wstring>& lines) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
@@ -136,21 +129,20 @@ void StationEditor::Command1_Click() {
 }
 
 bool StationEditor::DeleteSelectedRow(HWND list, const std::wstring& path) {
-    int i = 0;
-    while (i < ListCount(list)) {
+    // The selected row leaves the preview; in the file exactly its line goes, and every other
+    // line keeps its bytes as they are.
+    for (int i = 0; i < ListCount(list); ++i) {
         if (SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) {
             ListRemove(list, i);
-            i = 0;
-        } else {
-            ++i;
+            return RemoveStationLine(path, static_cast<size_t>(i));
         }
     }
-    return RewriteStationFile(path, ListLines(list));
+    return RemoveStationLine(path, SIZE_MAX);  // no row selected: the lines stay, rewritten as they are
 }
 
 void StationEditor::Command3_Click() {
     if (ListCount(list1_) == 0) return;  // nothing to remove: leave the files alone
-    namesBeforeDelete_ = ReadStationFile(NamesFilePath(services_.appDir));
+    namesBeforeDelete_ = ReadFileBytes(NamesFilePath(services_.appDir));
     if (!DeleteSelectedRow(list1_, NamesFilePath(services_.appDir))) {
         ReportWriteFailure(kDeleteWriteFailedText);
         return;
@@ -160,8 +152,8 @@ void StationEditor::Command3_Click() {
 
 void StationEditor::Command4_Click() {
     if (!DeleteSelectedRow(list2_, UrlsFilePath(services_.appDir))) {
-        // The names file already lost its line: put it back so the files stay in step.
-        RewriteStationFile(NamesFilePath(services_.appDir), namesBeforeDelete_);
+        // The names file already lost its line: put its bytes back so the files stay in step.
+        if (namesBeforeDelete_) WriteFileAtomically(NamesFilePath(services_.appDir), *namesBeforeDelete_);
         ReportWriteFailure(kDeleteWriteFailedText);
     }
 }

@@ -2,6 +2,7 @@
 // files, with previews of both files side by side.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/services.h"
@@ -53,7 +54,7 @@ private:
     HWND frame1_ = nullptr, frame2_ = nullptr, frame3_ = nullptr, frame4_ = nullptr;
     HWND text1_ = nullptr, text2_ = nullptr, list1_ = nullptr, list2_ = nullptr;
     HWND command3_ = nullptr, check1_ = nullptr;
-    std::vector<std::wstring> namesBeforeDelete_;
+    std::optional<std::string> namesBeforeDelete_;  // the names file as it was, to undo a half delete
 };
 
 // Keeps at most one editor: a command opens it, or shows and activates the open one.

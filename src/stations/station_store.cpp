@@ -1,6 +1,8 @@
 #include "stations/station_store.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "platform/files.h"
 #include "platform/text.h"
@@ -145,6 +147,24 @@ bool RewriteStationFile(const std::wstring& path, const std::vector<std::wstring
         bytes += "\r\n";
     }
     return WriteFileAtomically(path, bytes);
+}
+
+bool RemoveStationLine(const std::wstring& path, size_t index) {
+    std::string bytes;
+    if (FileExists(path)) {
+        std::optional<std::string> read = ReadFileBytes(path);
+        if (!read) return false;  // present but unreadable: writing would lose it
+        bytes = std::move(*read);
+    }
+    std::string kept;
+    kept.reserve(bytes.size() + 2);
+    size_t n = 0;
+    ForEachStationLine(bytes, [&](std::string_view line) {
+        if (n++ == index) return;
+        kept.append(line);
+        kept += "\r\n";
+    });
+    return WriteFileAtomically(path, kept);
 }
 
 std::wstring FormatListEntry(size_t index, std::wstring_view name) {

@@ -29,6 +29,12 @@ bool AppendStation(const std::wstring& appDir, std::wstring_view name, std::wstr
 // Replaces the whole file with the given lines, each followed by CR LF, in one atomic step.
 bool RewriteStationFile(const std::wstring& path, const std::vector<std::wstring>& lines);
 
+// Removes line index from the file and writes the rest back in one atomic step, each line
+// followed by CR LF. The other lines keep their exact bytes, also bytes the code page does not
+// define and NULs, which a round trip through text would lose. An index past the last line
+// rewrites the lines unchanged. False when the file cannot be read or written.
+bool RemoveStationLine(const std::wstring& path, size_t index);
+
 // "001 ★ name": the 1-based number zero-padded to at least three digits, never truncated.
 std::wstring FormatListEntry(size_t index, std::wstring_view name);
 

@@ -117,6 +117,21 @@ TEST_F(EditorTest, DeleteRewritesBothFilesAtTheSameRow) {
     EXPECT_TRUE(box.texts.empty());
 }
 
+TEST_F(EditorTest, DeleteKeepsTheOtherStationsByteForByte) {
+    // Bytes the code page does not define and a NUL inside a line: a round trip through the
+    // previews' text would turn them into "?" or cut the line.
+    const std::string odd("\x80\xFF name\x00tail", 13);
+    WriteBytes(names(), "A\r\n" + odd + "\r\nC\r\n");
+    WriteBytes(urls(), "a\r\nhttp://x/\xFE\r\nc\r\n");
+    StationEditor& e = Open();
+    Unlock(e);
+    Select(e, 0);
+    e.Command3_Click();
+    EXPECT_EQ(ReadBytes(names()), odd + "\r\nC\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "http://x/\xFE\r\nc\r\n");
+    EXPECT_TRUE(box.texts.empty());
+}
+
 TEST_F(EditorTest, DeleteWithNoRowsLeavesTheFilesAlone) {
     StationEditor& e = Open();
     Unlock(e);
