@@ -4,15 +4,21 @@ namespace zarvio::skin {
 
 HDC CreateSurface(int width, int height) {
     if (width <= 0 || height <= 0) return nullptr;
-    // The screen's DC, so the bitmap gets the display's pixel format; a memory DC made from
-    // nullptr would hand CreateCompatibleBitmap its 1x1 monochrome default bitmap. Borrowing the
-    // screen DC costs far less than creating a "DISPLAY" DC each time.
-    const WindowDc display = WindowDc::Client(nullptr);
-    if (!display) return nullptr;
-    MemoryDc surface(CreateCompatibleDC(display.get()));
-    if (!surface) return nullptr;
-    Bitmap bitmap(CreateCompatibleBitmap(display.get(), width, height));
+    // A 32-bit DIB: the display's colour format without asking the display for it. A bitmap made
+    // compatible with the screen DC would cost a trip to the display driver every time, and the
+    // skin makes surfaces on every fade and paint.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, like the screen
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap) return nullptr;
+    MemoryDc surface(CreateCompatibleDC(nullptr));
+    if (!surface) return nullptr;
     // What this displaces is the DC's stock default bitmap, which needs no freeing.
     const HGDIOBJ previous = SelectObject(surface.get(), bitmap.get());
     if (!previous || previous == HGDI_ERROR) return nullptr;
