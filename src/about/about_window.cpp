@@ -132,15 +132,4 @@ LRESULT AboutWindow::OnMessage(UINT msg, WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
-void AboutHost::Open() {
-    if (AboutWindow* open = current()) {
-        ShowWindow(open->hwnd(), SW_SHOWNORMAL);
-        SetForegroundWindow(open->hwnd());
-        return;
-    }
-    // A closed window leaves an object without a window behind; it is replaced here.
-    window_ = std::make_unique<AboutWindow>(services_);
-    if (!window_->Open()) window_.reset();
-}
-
 }  // namespace zarvio

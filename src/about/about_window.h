@@ -1,12 +1,12 @@
 // The About window Form4: product name, version, a dedication, the author credit and the link
 // to the product's web page. Destroyed when closed; every new window opens the page again.
 #pragma once
-#include <memory>
 #include <string>
 
 #include "platform/handles.h"
 #include "platform/services.h"
 #include "platform/toolkit/form.h"
+#include "platform/toolkit/window_host.h"
 
 namespace zarvio {
 
@@ -50,15 +50,6 @@ private:
 };
 
 // Keeps at most one About window: a command opens it, or shows and activates the open one.
-class AboutHost {
-public:
-    explicit AboutHost(Services services) : services_(std::move(services)) {}
-    void Open();
-    AboutWindow* current() const { return window_ && window_->hwnd() ? window_.get() : nullptr; }
-
-private:
-    Services services_;
-    std::unique_ptr<AboutWindow> window_;
-};
+using AboutHost = WindowHost<AboutWindow>;
 
 }  // namespace zarvio

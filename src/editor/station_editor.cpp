@@ -191,15 +191,4 @@ void StationEditor::OnControlMouseMove(int id, HWND) {
     if (text != ToolTip(list1_)) SetToolTip(list1_, text);
 }
 
-void EditorHost::Open() {
-    if (StationEditor* open = current()) {
-        ShowWindow(open->hwnd(), SW_SHOWNORMAL);
-        SetForegroundWindow(open->hwnd());
-        return;
-    }
-    // A closed editor leaves an object without a window behind; it is replaced here.
-    editor_ = std::make_unique<StationEditor>(services_);
-    if (!editor_->Open()) editor_.reset();
-}
-
 }  // namespace zarvio

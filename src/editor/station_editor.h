@@ -1,12 +1,12 @@
 // The station editor Form3 ("添加新电台"): adds stations to and deletes them from the two station
 // files, with previews of both files side by side.
 #pragma once
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/services.h"
 #include "platform/toolkit/form.h"
+#include "platform/toolkit/window_host.h"
 
 namespace zarvio {
 
@@ -58,15 +58,6 @@ private:
 };
 
 // Keeps at most one editor: a command opens it, or shows and activates the open one.
-class EditorHost {
-public:
-    explicit EditorHost(Services services) : services_(std::move(services)) {}
-    void Open();
-    StationEditor* current() const { return editor_ && editor_->hwnd() ? editor_.get() : nullptr; }
-
-private:
-    Services services_;
-    std::unique_ptr<StationEditor> editor_;
-};
+using EditorHost = WindowHost<StationEditor>;
 
 }  // namespace zarvio
