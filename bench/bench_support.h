@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "support/object_counts.h"
+#include "support/temp_dir.h"
+
 namespace zarvio::bench {
 
 // Seconds from the performance counter.
@@ -50,30 +53,11 @@ inline double MedianMicroseconds(int repetitions, int warmups, const std::functi
     return Median(std::move(samples));
 }
 
-// A fresh folder under %TEMP%, removed with its files (one level deep) afterwards.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& tag);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    bool ok() const { return !path_.empty(); }
-    const std::wstring& path() const { return path_; }
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+// Shared with the tests: scratch folders and counts of GDI objects and windows.
+using test::CountGdiObjects;
+using test::CountThreadWindows;
+using test::TempDir;
 
-private:
-    std::wstring path_;
-};
-
-// The folder of the running benchmark executable (where the build puts zarvio.exe too).
-std::wstring BenchDirectory();
-
-// GDI objects of this process. Wine's GetGuiResources answers 0; there a bare handle-table
-// index is accepted as a handle, so the live entries can be counted instead.
-int CountOwnGdiObjects();
-
-// Windows (top-level and child) that belong to this process.
-int CountOwnWindows();
 
 // One figure of the report: a name and the text after it, printed on one line.
 inline void Report(const char* figure, const std::string& text) {

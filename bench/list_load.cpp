@@ -59,7 +59,7 @@ void FillPrepared(HWND list, const std::vector<std::wstring>& items) {
 }  // namespace
 
 void RunListLoadFigure(int repetitions) {
-    ScratchFolder folder(L"list");
+    TempDir folder;
     if (!folder.ok()) {
         Report("2 LoadMainList", "ERROR no scratch folder");
         return;

@@ -69,7 +69,7 @@ std::wstring FileName(const std::wstring& path) {
 // and volume files that the build put next to the benchmark.
 bool CopyDataFiles(const std::wstring& dataDir, const std::wstring& folder) {
     if (dataDir.empty()) {
-        const std::wstring dir = BenchDirectory();
+        const std::wstring dir = ExecutableDirectory();
         bool ok = true;
         for (const wchar_t* name : {kNamesFileName, kUrlsFileName, kVolumeFileName})
             ok = CopyInto(dir + L"\\" + name, folder, name) && ok;
@@ -90,7 +90,7 @@ bool CopyDataFiles(const std::wstring& dataDir, const std::wstring& folder) {
 ChildRun RunChild(const std::wstring& exe, const wchar_t* windowClass, bool withData, const std::wstring& dataDir,
                   bool measureResources, const std::wstring& arguments = L"") {
     ChildRun run;
-    ScratchFolder folder(L"start");
+    TempDir folder;
     const std::wstring name = FileName(exe);
     if (!folder.ok() || !CopyInto(exe, folder.path(), name) ||
         (withData && !CopyDataFiles(dataDir, folder.path()))) {
@@ -167,10 +167,10 @@ struct InProcessFigures {
 
 InProcessFigures StartMainWindowHere(const std::wstring& dataDir) {
     InProcessFigures f;
-    ScratchFolder folder(L"inproc");
+    TempDir folder;
     if (!folder.ok() || !CopyDataFiles(dataDir, folder.path())) return f;
-    const int gdiBefore = CountOwnGdiObjects();
-    const int windowsBefore = CountOwnWindows();
+    const int gdiBefore = CountGdiObjects();
+    const int windowsBefore = CountThreadWindows();
     {
         Win32MessageBox messageBox;
         Win32TrayIcon tray;
@@ -190,13 +190,13 @@ InProcessFigures StartMainWindowHere(const std::wstring& dataDir) {
         if (!main.Start()) return f;
         f.startMs = watch.Milliseconds();
         PumpMessages();
-        f.gdiAdded = CountOwnGdiObjects() - gdiBefore;
-        f.windowsAdded = CountOwnWindows() - windowsBefore;
+        f.gdiAdded = CountGdiObjects() - gdiBefore;
+        f.windowsAdded = CountThreadWindows() - windowsBefore;
         main.ExitProgram();
     }
     PumpMessages();
-    f.gdiLeftAfterClose = CountOwnGdiObjects() - gdiBefore;
-    f.windowsLeftAfterClose = CountOwnWindows() - windowsBefore;
+    f.gdiLeftAfterClose = CountGdiObjects() - gdiBefore;
+    f.windowsLeftAfterClose = CountThreadWindows() - windowsBefore;
     f.ok = true;
     return f;
 }
@@ -218,8 +218,8 @@ InProcessFigures StartMinimalWindowHere() {
         wc.lpszClassName = L"ZarvioBenchPlain";
         registered = RegisterClassW(&wc) != 0;
     }
-    const int gdiBefore = CountOwnGdiObjects();
-    const int windowsBefore = CountOwnWindows();
+    const int gdiBefore = CountGdiObjects();
+    const int windowsBefore = CountThreadWindows();
     Stopwatch watch;
     HWND hwnd = CreateWindowExW(0, L"ZarvioBenchPlain", L"plain", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                 CW_USEDEFAULT, 370, 260, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -228,12 +228,12 @@ InProcessFigures StartMinimalWindowHere() {
     UpdateWindow(hwnd);
     f.startMs = watch.Milliseconds();
     PumpMessages();
-    f.gdiAdded = CountOwnGdiObjects() - gdiBefore;
-    f.windowsAdded = CountOwnWindows() - windowsBefore;
+    f.gdiAdded = CountGdiObjects() - gdiBefore;
+    f.windowsAdded = CountThreadWindows() - windowsBefore;
     DestroyWindow(hwnd);
     PumpMessages();
-    f.gdiLeftAfterClose = CountOwnGdiObjects() - gdiBefore;
-    f.windowsLeftAfterClose = CountOwnWindows() - windowsBefore;
+    f.gdiLeftAfterClose = CountGdiObjects() - gdiBefore;
+    f.windowsLeftAfterClose = CountThreadWindows() - windowsBefore;
     f.ok = true;
     return f;
 }
@@ -242,7 +242,7 @@ InProcessFigures StartMinimalWindowHere() {
 
 std::vector<ReportLine> RunStartupFigures(const StartupOptions& options) {
     std::vector<ReportLine> resources;
-    const std::wstring dir = BenchDirectory();
+    const std::wstring dir = ExecutableDirectory();
     const std::wstring zarvio = dir + L"\\zarvio.exe";
     const std::wstring minimal = dir + L"\\bench_minimal_window.exe";
     const std::wstring platform = dir + L"\\bench_platform_window.exe";

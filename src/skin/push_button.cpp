@@ -64,10 +64,10 @@ bool PointerIsOver(HWND hwnd) {
 }  // namespace
 
 void PreparePushButton(HWND hwnd) {
+    WindowBox box;
+    GetWindowBox(hwnd, box);
     {
         const WindowDc windowDc = WindowDc::Whole(hwnd);
-        WindowBox box;
-        GetWindowBox(hwnd, box);
         for (int n = 0; n < 4; ++n) {
             MemoryDc picture(CreateCompatibleDC(windowDc.get()));
             Bitmap bitmap(CreateCompatibleBitmap(windowDc.get(), box.width, box.height));
@@ -90,9 +90,6 @@ void PreparePushButton(HWND hwnd) {
     WriteWindowProp(hwnd, kTimerIdProp, 0);
     WriteWindowProp(hwnd, kOldStateProp, IsWindowEnabled(hwnd) ? kNormal : kDisabled);
     WriteWindowProp(hwnd, kAlphaLevelProp, 0);
-
-    WindowBox box;
-    GetWindowBox(hwnd, box);
     SetRoundedRegion(hwnd, box.width, box.height);
 }
 

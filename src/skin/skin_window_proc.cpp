@@ -26,10 +26,10 @@ struct KindBehaviour {
     Handler header = nullptr;
 };
 
-LRESULT Route(const KindBehaviour& behaviour, WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam,
-              LPARAM lParam) {
+LRESULT RouteByKind(WindowKind kind, const KindBehaviour& behaviour, WNDPROC oldProc, HWND hwnd, UINT msg,
+                    WPARAM wParam, LPARAM lParam) {
     Handler handler = nullptr;
-    switch (KindOf(hwnd)) {
+    switch (kind) {
     case WindowKind::Button: handler = behaviour.button; break;
     case WindowKind::CheckBox:
     case WindowKind::Option: handler = behaviour.mark; break;
@@ -39,6 +39,10 @@ LRESULT Route(const KindBehaviour& behaviour, WNDPROC oldProc, HWND hwnd, UINT m
     default: break;
     }
     return handler ? handler(oldProc, hwnd, msg, wParam, lParam) : PassOn(oldProc, hwnd, msg, wParam, lParam);
+}
+
+LRESULT Route(const KindBehaviour& behaviour, WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return RouteByKind(KindOf(hwnd), behaviour, oldProc, hwnd, msg, wParam, lParam);
 }
 
 // A form shown later takes the activation from a hooked window, which hooks it with everything
@@ -58,12 +62,15 @@ LRESULT HookNamedWindow(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPA
 
 // The only handler that tells grids from other windows.
 LRESULT OnPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (KindOf(hwnd, true)) {
+    const WindowKind kind = KindOf(hwnd, true);
+    switch (kind) {
     case WindowKind::Progress: return ProgressPaint(oldProc, hwnd, msg, wParam, lParam);
     case WindowKind::DataList:
     case WindowKind::ComboList: return ListFramePaint(oldProc, hwnd, msg, wParam, lParam);
     case WindowKind::Grid: return GridPaint(oldProc, hwnd, msg, wParam, lParam);
-    default: return Route({PushButtonPaint, MarkPaint, ComboPaint, HeaderPaint}, oldProc, hwnd, msg, wParam, lParam);
+    default:
+        return RouteByKind(kind, {PushButtonPaint, MarkPaint, ComboPaint, HeaderPaint}, oldProc, hwnd, msg, wParam,
+                           lParam);
     }
 }
 

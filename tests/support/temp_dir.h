@@ -13,6 +13,11 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::wstring& path() const { return path_; }
+    // Whether the folder could be made.
+    bool ok() const {
+        const DWORD a = GetFileAttributesW(path_.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+    }
     std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
 private:
     std::wstring path_;
