@@ -27,6 +27,10 @@ zarvio_prepare_prefix() {
     mkdir -p "$HOME"
     # No sound card on the build machines: without a null ALSA device the media component cannot play.
     printf 'pcm.!default { type null }\n' > "$HOME/.asoundrc"
+    # Wine asks PulseAudio first once it is installed; a sound server exists only where a test
+    # starts one on purpose, so the client must never spawn one by itself.
+    mkdir -p "$HOME/.config/pulse"
+    printf 'autospawn = no\n' > "$HOME/.config/pulse/client.conf"
     if [ ! -f "$WINEPREFIX/.zarvio-ready" ]; then
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true

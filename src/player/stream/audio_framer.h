@@ -1,0 +1,41 @@
+// Finds whole MPEG audio and ADTS (AAC) frames in a byte stream. A frame counts only when the
+// next frame's header follows it where its length says, so noise gives no frames and noise
+// followed by audio locks on within a few frames. Plain C++, no Windows calls.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "player/stream/audio_format.h"
+
+namespace zarvio::stream {
+
+// The header at p (at least 4 bytes), or nullopt when these bytes are none.
+std::optional<MpegAudioHeader> ParseMpegAudioHeader(std::span<const uint8_t> p);
+// The header at p (at least 7 bytes), or nullopt.
+std::optional<AdtsHeader> ParseAdtsHeader(std::span<const uint8_t> p);
+
+class AudioFramer {
+public:
+    AudioFramer();
+
+    // Appends received bytes.
+    void Push(std::span<const uint8_t> data);
+
+    // The next whole frame, or nullopt until more bytes are pushed. Frames of one codec only:
+    // the codec and format of the first locked pair hold until Reset; a header that disagrees
+    // with them (another sample rate, channel count, layer or codec) is taken for noise. Bytes
+    // before and between frames that do not form frames are skipped. The frame's bytes stay
+    // valid until the next Push or Next.
+    std::optional<AudioFrame> Next();
+
+    // Forgets everything pushed and the locked format (a new connection or a discontinuity).
+    void Reset();
+
+    // Bytes skipped as noise since the last Reset.
+    uint64_t SkippedBytes() const;
+};
+
+}  // namespace zarvio::stream

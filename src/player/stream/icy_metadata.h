@@ -1,0 +1,39 @@
+// Shoutcast/Icecast in-band metadata: the server puts a block of text into the audio every
+// icy-metaint bytes. Plain C++, no Windows calls.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarvio::stream {
+
+// Takes the metadata blocks out of the received bytes. Each block is one length byte (times 16)
+// followed by that many bytes, after every `interval` audio bytes. Blocks and audio runs may be
+// split across any number of Feed calls.
+class IcySplitter {
+public:
+    // interval 0: the stream carries no metadata and every byte is audio.
+    explicit IcySplitter(size_t interval);
+
+    // Appends the audio bytes of data to audio, and every metadata block completed by data to
+    // blocks, in stream order. A block's text is given without its NUL padding. Zero-length
+    // blocks (the server's "nothing new") are not reported.
+    void Feed(std::span<const uint8_t> data, std::string& audio, std::vector<std::string>& blocks);
+
+    // Audio bytes passed on since construction.
+    uint64_t AudioBytes() const;
+};
+
+// The raw bytes of the title in a metadata block: the text after "StreamTitle='" up to the
+// first "';" or, without one, to the end of the block (so "Guns N' Roses" survives). Nullopt
+// when the block names no StreamTitle.
+std::optional<std::string> StreamTitleOf(std::string_view block);
+
+// Whether bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace zarvio::stream
