@@ -295,15 +295,6 @@ TEST(AudioFramer, EveryFrameOfAStreamOnceItsSuccessorsHeaderIsThere) {
     }
 }
 
-TEST(AudioFramer, SameFramesAtEveryCutOfTheStream) {
-    std::vector<Bytes> parts = Mp3Stream(6);
-    const Bytes data = Join(parts);
-    const std::vector<Bytes> expected = Slice(parts, 0, 5);
-    for (size_t cut = 0; cut <= data.size(); ++cut) {
-        ASSERT_EQ(FramesOf(data, {cut == 0 ? data.size() : cut, data.size()}), expected) << "cut at " << cut;
-    }
-}
-
 TEST(AudioFramer, NoiseGivesNoFrames) {
     const Bytes noise = Noise(256 * 1024, 12345);
     AudioFramer framer;
