@@ -15,27 +15,27 @@ void IcySplitter::Feed(std::span<const uint8_t> data, std::string& audio, std::v
     }
     size_t i = 0;
     while (i < data.size()) {
-        switch (part_) {
-            case Part::Audio: {
+        switch (section_) {
+            case Section::Audio: {
                 const size_t take = std::min(left_, data.size() - i);
                 audio.append(bytes + i, take);
                 audioBytes_ += take;
                 i += take;
                 left_ -= take;
-                if (left_ == 0) part_ = Part::Length;
+                if (left_ == 0) section_ = Section::Length;
                 break;
             }
-            case Part::Length:
+            case Section::Length:
                 left_ = size_t{data[i++]} * 16;
                 if (left_ == 0) {
-                    part_ = Part::Audio;  // nothing new since the last block
+                    section_ = Section::Audio;  // nothing new since the last block
                     left_ = interval_;
                 } else {
-                    part_ = Part::Block;
+                    section_ = Section::Block;
                     block_.clear();
                 }
                 break;
-            case Part::Block: {
+            case Section::Block: {
                 const size_t take = std::min(left_, data.size() - i);
                 block_.append(bytes + i, take);
                 i += take;
@@ -46,7 +46,7 @@ void IcySplitter::Feed(std::span<const uint8_t> data, std::string& audio, std::v
                     block_.resize(end == std::string::npos ? 0 : end + 1);
                     if (!block_.empty()) blocks.push_back(std::move(block_));
                     block_.clear();
-                    part_ = Part::Audio;
+                    section_ = Section::Audio;
                     left_ = interval_;
                 }
                 break;

@@ -28,10 +28,10 @@ public:
     uint64_t AudioBytes() const;
 
 private:
-    enum class Part { Audio, Length, Block };
+    enum class Section { Audio, Length, Block };
 
     size_t interval_;
-    Part part_ = Part::Audio;
+    Section section_ = Section::Audio;
     size_t left_;          // bytes still to come of the current audio run or block
     std::string block_;    // the block being received
     uint64_t audioBytes_ = 0;
