@@ -470,9 +470,20 @@ def serve(media, state, lifetime):
             log_file.write("%s %s\n" % (time.strftime("%H:%M:%S"), text))
 
     lifetime = min(lifetime, MAX_LIFETIME)
-    timer = threading.Timer(lifetime, lambda: os._exit(0))
+    state_file = os.path.join(state, "server.json")
+
+    def end(*_):
+        try:
+            os.unlink(state_file)
+        except OSError:
+            pass
+        os._exit(0)
+
+    timer = threading.Timer(lifetime, end)
     timer.daemon = True
     timer.start()
+    signal.signal(signal.SIGTERM, end)
+    signal.signal(signal.SIGINT, end)
     p = make_certificates(state)
     log = RequestLog()
     servers = [Server(media, log, log_line),
@@ -483,17 +494,6 @@ def serve(media, state, lifetime):
     info = {"http_port": servers[0].server_address[1], "https_port": servers[1].server_address[1],
             "untrusted_https_port": servers[2].server_address[1], "ca_der": os.path.abspath(p("ca.der")),
             "pid": os.getpid()}
-    state_file = os.path.join(state, "server.json")
-
-    def end(*_):
-        try:
-            os.unlink(state_file)
-        except OSError:
-            pass
-        os._exit(0)
-
-    signal.signal(signal.SIGTERM, end)
-    signal.signal(signal.SIGINT, end)
     with open(state_file + ".tmp", "w") as f:
         json.dump(info, f)
     os.replace(state_file + ".tmp", state_file)
