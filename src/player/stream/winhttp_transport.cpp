@@ -223,6 +223,9 @@ std::unique_ptr<HttpBody> WinHttpTransport::Open(const HttpRequest& request, Htt
         // audio is public; WinHTTP's own policy refuses that step by default).
         DWORD feature = WINHTTP_DISABLE_REDIRECTS;
         WinHttpSetOption(req.get(), WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
+        // The headers get the answer timeout; the 3 s receive timeout (the stall rule) is for
+        // the body. Wine takes the socket's timeout once per connection, so the receive timeout
+        // cannot be raised for the headers and lowered after them.
         DWORD answerTimeout = kAnswerTimeoutMs;
         WinHttpSetOption(req.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerTimeout, sizeof answerTimeout);
         if (!WinHttpSendRequest(req.get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
