@@ -258,10 +258,10 @@ def media_file(req, name):
 
 def parse_range(header, size):
     """(start, end inclusive) of a "bytes=" range header; None when unsatisfiable."""
-    spec = header.strip()
-    if not spec.startswith("bytes=") or "," in spec:
+    ranges = header.strip()
+    if not ranges.startswith("bytes=") or "," in ranges:
         return None
-    first, _, last = spec[6:].partition("-")
+    first, _, last = ranges[6:].partition("-")
     try:
         if first == "":
             count = int(last)
