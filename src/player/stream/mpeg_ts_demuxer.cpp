@@ -68,40 +68,64 @@ void MpegTsDemuxer::Reset() {
 
 void MpegTsDemuxer::Push(std::span<const uint8_t> data, std::vector<TsPayload>& out) {
     pending_.insert(pending_.end(), data.begin(), data.end());
-    size_t pos = 0;
-    while (pending_.size() - pos >= kTsPacketBytes) {
-        if (synced_ && pending_[pos] == kSync) {
-            ReadPacket(pending_.data() + pos, out);
-            pos += kTsPacketBytes;
-            continue;
-        }
-        // Lost (or not yet found): a sync byte counts only with another one a packet later.
-        synced_ = false;
-        size_t at = pos;
-        bool waiting = false;
-        for (; at < pending_.size(); ++at) {
-            if (pending_[at] != kSync) continue;
-            if (at + kTsPacketBytes >= pending_.size()) { waiting = true; break; }
-            if (pending_[at + kTsPacketBytes] == kSync) { synced_ = true; break; }
-        }
-        skippedBytes_ += at - pos;
-        pos = at;
-        if (waiting || !synced_) break;
-    }
-    pending_.erase(pending_.begin(), pending_.begin() + std::ptrdiff_t(pos));
+    ReadPending(false, out);
 }
 
 void MpegTsDemuxer::Flush(std::vector<TsPayload>& out) {
-    // The stream's last packet has no successor to confirm its sync byte.
-    if (pending_.size() >= kTsPacketBytes && pending_[0] == kSync) {
-        ReadPacket(pending_.data(), out);
-        pending_.erase(pending_.begin(), pending_.begin() + kTsPacketBytes);
-    }
+    ReadPending(true, out);
     skippedBytes_ += pending_.size();
     pending_.clear();
     synced_ = false;
     Flush(audio_, TsPayload::Kind::Audio, out);
     Flush(id3_, TsPayload::Kind::Id3, out);
+}
+
+// A packet is read when another sync byte follows it a packet later. When none does, either
+// bytes were inserted after it, or its own sync byte was one of inserted bytes, or the next
+// packet's sync byte is damaged: a sync pair starting inside it means the second; otherwise a
+// packet in line with the ones before is read, and the search goes on after it.
+void MpegTsDemuxer::ReadPending(bool atEnd, std::vector<TsPayload>& out) {
+    const size_t size = pending_.size();
+    const auto isSync = [&](size_t i) { return pending_[i] == kSync; };
+    size_t pos = 0;
+    while (size - pos >= kTsPacketBytes) {
+        if (!isSync(pos)) {
+            synced_ = false;
+            ++pos;
+            ++skippedBytes_;
+            continue;
+        }
+        const size_t next = pos + kTsPacketBytes;
+        if (next == size) {
+            if (!atEnd) break;  // wait for what follows
+            ReadPacket(pending_.data() + pos, out);
+            pos = next;
+            continue;
+        }
+        if (isSync(next)) {
+            ReadPacket(pending_.data() + pos, out);
+            synced_ = true;
+            pos = next;
+            continue;
+        }
+        if (!atEnd && size < next + kTsPacketBytes) break;  // not enough to look for a pair
+        size_t pair = 0;
+        for (size_t c = pos + 1; c < next && c + kTsPacketBytes < size; ++c) {
+            if (isSync(c) && isSync(c + kTsPacketBytes)) { pair = c; break; }
+        }
+        if (pair != 0) {
+            skippedBytes_ += pair - pos;
+            pos = pair;
+        } else if (synced_ || atEnd) {
+            ReadPacket(pending_.data() + pos, out);
+            synced_ = false;
+            pos = next;
+        } else {
+            ++pos;
+            ++skippedBytes_;
+        }
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + std::ptrdiff_t(pos));
 }
 
 void MpegTsDemuxer::Flush(PesStream& s, TsPayload::Kind kind, std::vector<TsPayload>& out) {

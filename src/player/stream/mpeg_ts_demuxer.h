@@ -78,6 +78,7 @@ private:
         std::vector<uint8_t> section;
     };
 
+    void ReadPending(bool atEnd, std::vector<TsPayload>& out);
     void ReadPacket(const uint8_t* packet, std::vector<TsPayload>& out);
     void ReadSectionPacket(SectionStream& s, bool unitStart, bool counterBroken,
                            std::span<const uint8_t> payload, bool isPat);
