@@ -107,15 +107,10 @@ TEST(Id3, ExtendedHeadersAreSkippedAndDamageStopsOnlyWhatFollows) {
     EXPECT_EQ(Id3TagSize(Bytes{'I', 'D', '3', 4, 0, 0x10, 0, 0, 1, 0}), 10u + 128 + 10);
 }
 
-TEST(Id3, DisplayTitleJoinsArtistAndTitle) {
-    Id3Tag tag;
-    EXPECT_FALSE(DisplayTitleOf(tag));
-    tag.artist = "Artist";
-    EXPECT_FALSE(DisplayTitleOf(tag));  // an artist alone is no title
-    tag.title = "Song";
-    EXPECT_EQ(DisplayTitleOf(tag), "Artist - Song");
-    tag.artist = "";
-    EXPECT_EQ(DisplayTitleOf(tag), "Song");
+TEST(Id3, DisplayTitleIsArtistDashTitleOrTheTitleAlone) {
+    EXPECT_EQ(DisplayTitleOf({"Song", "Artist", {}}), "Artist - Song");
+    EXPECT_EQ(DisplayTitleOf({"Song", "", {}}), "Song");
+    EXPECT_FALSE(DisplayTitleOf({{}, "Artist", {}}));  // an artist alone is no title
 }
 
 }  // namespace
