@@ -17,12 +17,13 @@ struct PackedAudioSegment {
     Id3Tag tag;
     // The audio after the tags: a part of the segment's bytes.
     std::span<const uint8_t> audio;
-    // A tag said it was longer than the segment: the segment holds no usable audio.
+    // A tag runs past the bytes given: of a whole segment, none of it is usable audio; of a
+    // segment's first bytes, more are needed.
     bool truncated = false;
 };
 
-// Splits a whole segment into its leading ID3 tags and its audio. A segment without a tag is all
-// audio.
+// Splits a segment, or its first bytes once they hold its tags, into the leading ID3 tags and
+// the audio. A segment without a tag is all audio.
 PackedAudioSegment SplitPackedAudio(std::span<const uint8_t> segment);
 
 }  // namespace zarvio::stream
