@@ -1,6 +1,6 @@
-// libFuzzer target for the ID3 tag reader and the packed audio splitter, built natively by
-// `scripts/test --fuzz`.
-// fuzz-sources: player/stream/id3.cpp player/stream/packed_audio.cpp
+// libFuzzer target for the ID3 tag reader, the packed audio splitter and the segment sniffer,
+// built natively by `scripts/test --fuzz`.
+// fuzz-sources: player/stream/id3.cpp player/stream/packed_audio.cpp player/stream/segment_format.cpp
 //
 // Texts must come out as valid UTF-8 whatever the tag holds, timestamps within 33 bits, a tag
 // is read only when all of it is there, and the packed audio's audio is the input's tail.
@@ -11,6 +11,7 @@
 
 #include "player/stream/id3.h"
 #include "player/stream/packed_audio.h"
+#include "player/stream/segment_format.h"
 
 namespace {
 
@@ -57,6 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (split.truncated) {
         if (!split.audio.empty()) std::abort();
     } else if (split.audio.size() > size || split.audio.data() + split.audio.size() != data + size) {
+        std::abort();
+    }
+    // A transport stream is claimed only on two sync bytes a packet apart.
+    const auto format = zarvio::stream::SniffSegment(input);
+    if (format == zarvio::stream::SegmentFormat::TransportStream && (size <= 188 || data[0] != 0x47 || data[188] != 0x47)) {
         std::abort();
     }
     return 0;
