@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,9 @@ Bytes Ts(size_t packets) {
 }
 
 Bytes Id3Then(const Bytes& frame, uint8_t flags = 0) {
-    Bytes b = {'I', 'D', '3', 4, 0, flags, 0, 0, 1, 2};  // 130 bytes of tag
-    b.resize(b.size() + 130 + (flags & 0x10 ? 10 : 0), 0);
+    const uint8_t header[] = {'I', 'D', '3', 4, 0, flags, 0, 0, 1, 2};  // 130 bytes of tag
+    Bytes b(sizeof header + 130 + (flags & 0x10 ? 10 : 0), 0);
+    std::copy(std::begin(header), std::end(header), b.begin());
     b.insert(b.end(), frame.begin(), frame.end());
     return b;
 }

@@ -17,7 +17,11 @@ bool IsScheme(std::string_view s) {
 
 // merge (section 5.2.3): the base path up to its last '/', then the reference path.
 std::string Merge(const UrlParts& base, std::string_view refPath) {
-    if (base.authority && base.path.empty()) return "/" + std::string(refPath);
+    if (base.authority && base.path.empty()) {
+        std::string merged(1, '/');
+        merged += refPath;
+        return merged;
+    }
     const size_t slash = base.path.rfind('/');
     if (slash == std::string_view::npos) return std::string(refPath);
     std::string merged(base.path.substr(0, slash + 1));
