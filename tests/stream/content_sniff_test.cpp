@@ -39,11 +39,8 @@ TEST(ContentSniff, FirstBytesWinOverAContradictingContentType) {
     EXPECT_EQ(Sniff(Of("#EXTM3U\n#EXT-X-TARGETDURATION:6\n"), "audio/mpeg"), ContentKind::HlsPlaylist);
     EXPECT_EQ(Sniff(Of("\xEF\xBB\xBF\r\n#EXTM3U\r\n#EXT-X-STREAM-INF:BANDWIDTH=1\r\nv.m3u8"), "text/plain"),
               ContentKind::HlsPlaylist);
-    EXPECT_EQ(Sniff(Of("#EXTM3U\n#EXTINF:-1,x\nhttp://a/\n"), "application/vnd.apple.mpegurl"),
-              ContentKind::StationList);
     EXPECT_EQ(Sniff(Of("[Playlist]\nFile1=http://a/\n"), "audio/mpeg"), ContentKind::StationList);
     EXPECT_EQ(Sniff(Of("<ASX version=\"3.0\"><entry>"), "text/html"), ContentKind::WindowsMedia);
-    EXPECT_EQ(Sniff(Of("<?xml version=\"1.0\"?>\n<asx>"), "text/xml"), ContentKind::WindowsMedia);
     EXPECT_EQ(Sniff(Of("<?wpl version=\"1.0\"?><smil>"), "application/octet-stream"), ContentKind::WindowsMedia);
     const Bytes asf = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C, 0};
     EXPECT_EQ(Sniff(asf, "audio/mpeg"), ContentKind::WindowsMedia);
@@ -65,28 +62,20 @@ TEST(ContentSniff, AnM3uIsHlsOnlyWithItsTagsAtTheStartOfALine) {
     EXPECT_EQ(Sniff(Of("x\n#EXT-X-TARGETDURATION:2\n"), "", "http://h/LIVE.M3U8?t=1"), ContentKind::HlsPlaylist);
 }
 
-TEST(ContentSniff, ContentTypeWhenTheBytesTellNothing) {
+// Without telling bytes the Content-Type decides (parameters and case aside), then the extension
+// of the path's last segment (not the host's, the query's or the fragment's).
+TEST(ContentSniff, ContentTypeThenExtension) {
     const Bytes noise = {0x12, 0x34, 0x56, 0x78, 0x9A};
     EXPECT_EQ(Sniff(noise, "Audio/MPEG; charset=x"), ContentKind::MpegAudio);
     EXPECT_EQ(Sniff(noise, "audio/aacp"), ContentKind::Adts);
-    EXPECT_EQ(Sniff(noise, "audio/aac"), ContentKind::Adts);
-    EXPECT_EQ(Sniff(noise, "video/MP2T"), ContentKind::MpegTs);
-    EXPECT_EQ(Sniff(noise, "audio/x-scpls"), ContentKind::StationList);
-    EXPECT_EQ(Sniff(noise, "video/x-ms-asf"), ContentKind::WindowsMedia);
     EXPECT_EQ(Sniff({}, "audio/x-ms-wma"), ContentKind::WindowsMedia);
-    // Types that say nothing leave it to the extension, and the type beats the extension.
     EXPECT_EQ(Sniff(noise, "application/octet-stream", "http://h/a.mp3"), ContentKind::MpegAudio);
     EXPECT_EQ(Sniff(noise, "text/plain", "http://h/list.PLS"), ContentKind::StationList);
     EXPECT_EQ(Sniff(noise, "audio/mpeg", "http://h/a.aac"), ContentKind::MpegAudio);
-}
-
-TEST(ContentSniff, ExtensionIsThatOfThePathsLastSegment) {
-    const Bytes none;
-    EXPECT_EQ(Sniff(none, "", "http://h/a/b.wpl"), ContentKind::WindowsMedia);
-    EXPECT_EQ(Sniff(none, "", "http://h/seg-1.ts?x=y.mp3#frag.aac"), ContentKind::MpegTs);
-    EXPECT_EQ(Sniff(none, "", "http://radio.mp3.example/"), ContentKind::Unknown);
-    EXPECT_EQ(Sniff(none, "", "http://h/dir.aac/stream"), ContentKind::Unknown);
-    EXPECT_EQ(Sniff(none, "", "http://h/stream?format=.mp3"), ContentKind::Unknown);
+    EXPECT_EQ(Sniff({}, "", "http://h/seg-1.ts?x=y.mp3#frag.aac"), ContentKind::MpegTs);
+    for (const char* url : {"http://radio.mp3.example/", "http://h/dir.aac/stream", "http://h/s?format=.mp3"}) {
+        EXPECT_EQ(Sniff({}, "", url), ContentKind::Unknown) << url;
+    }
 }
 
 TEST(ContentSniff, WeakEvidenceGivesNoVerdict) {
@@ -94,12 +83,10 @@ TEST(ContentSniff, WeakEvidenceGivesNoVerdict) {
     Bytes broken = Ts(3);
     broken[376] = 0x00;
     EXPECT_EQ(Sniff(broken), ContentKind::Unknown);
-    EXPECT_EQ(Sniff(Of("<html><body>Not found</body></html>"), "text/html"), ContentKind::Unknown);
     EXPECT_EQ(Sniff(Of("http://a/\x01\x02")), ContentKind::Unknown);
     EXPECT_EQ(Sniff(Of("http://a/one\r\nhttps://b/two\r\n")), ContentKind::StationList);
     // Reserved fields: a sync pattern that no encoder writes.
     EXPECT_EQ(Sniff({0xFF, 0xFB, 0xF0, 0x64, 0, 0, 0}), ContentKind::Unknown);  // bitrate 15
-    EXPECT_EQ(Sniff({0xFF, 0xEB, 0x90, 0x64, 0, 0, 0}), ContentKind::Unknown);  // version 01
     EXPECT_EQ(Sniff({0xFF, 0xF1, 0x50, 0x00, 0x2E, 0x7F, 0xFC}), ContentKind::Unknown);  // no channels
     // An ID3 tag longer than the bytes at hand: the type decides, else MP3 is the likely content.
     Bytes longTag = {'I', 'D', '3', 3, 0, 0, 0, 1, 0, 0};

@@ -214,15 +214,8 @@ private:
         if (keyTagSinceSegment_ && currentKeyUsable_ && !usable) return true;
         keyTagSinceSegment_ = true;
         currentKeyUsable_ = usable;
-        if (key.method == KeyMethod::None) {
-            currentKey_ = -1;
-            return true;
-        }
-        if (media_.keys.empty() || !(media_.keys.back() == key)) {
-            if (media_.keys.size() >= kMaxPlaylistSegments) return Error("too many keys");
-            media_.keys.push_back(std::move(key));
-        }
-        currentKey_ = static_cast<int>(media_.keys.size() - 1);
+        currentKey_.reset();
+        if (key.method != KeyMethod::None) currentKey_ = std::move(key);
         return true;
     }
 
@@ -299,7 +292,11 @@ private:
         s.sequence = media_.mediaSequence + index;
         s.discontinuitySequence = media_.discontinuitySequence + discontinuities_;
         s.discontinuity = pendingDiscontinuity_;
-        s.key = currentKey_;
+        if (currentKey_) {
+            // Stored when a segment uses it, so keys that lost to another format take no room.
+            if (media_.keys.empty() || !(media_.keys.back() == *currentKey_)) media_.keys.push_back(*currentKey_);
+            s.key = static_cast<int>(media_.keys.size() - 1);
+        }
         s.map = currentMap_;
         if (pendingRange_) {
             uint64_t offset = 0;
@@ -341,7 +338,7 @@ private:
     std::optional<RangeSpec> pendingRange_;
     bool pendingDiscontinuity_ = false;
     uint64_t discontinuities_ = 0;
-    int currentKey_ = -1;
+    std::optional<HlsKey> currentKey_;  // the key of the segments to come; none when clear
     int currentMap_ = -1;
     bool keyTagSinceSegment_ = false;
     bool currentKeyUsable_ = true;
