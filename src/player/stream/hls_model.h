@@ -114,6 +114,10 @@ public:
     // decoder before the next segment's bytes.
     bool ShouldRetry(uint64_t sequence);
 
+    // The last playlist's target duration in seconds (0 before the first): the engine sizes
+    // its segment buffer and stall allowances by it.
+    double TargetDurationSeconds() const { return playlist_.targetDuration; }
+
     // Segments skipped because they left the live window before they were fetched.
     uint64_t SkippedSegments() const { return skipped_; }
 

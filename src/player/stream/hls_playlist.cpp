@@ -69,24 +69,24 @@ std::optional<std::array<uint8_t, 16>> ParseIv(std::string_view s) {
     return iv;
 }
 
-struct RangeSpec {
+struct RangeValue {
     uint64_t length = 0;
     std::optional<uint64_t> offset;
 };
 
 // "n" or "n@o".
-std::optional<RangeSpec> ParseRange(std::string_view s) {
-    RangeSpec spec;
+std::optional<RangeValue> ParseRange(std::string_view s) {
+    RangeValue value;
     const size_t at = s.find('@');
     const auto length = ParseDecimal(s.substr(0, at));
     if (!length) return std::nullopt;
-    spec.length = *length;
+    value.length = *length;
     if (at != std::string_view::npos) {
-        spec.offset = ParseDecimal(s.substr(at + 1));
-        if (!spec.offset) return std::nullopt;
-        if (*spec.offset > std::numeric_limits<uint64_t>::max() - spec.length) return std::nullopt;
+        value.offset = ParseDecimal(s.substr(at + 1));
+        if (!value.offset) return std::nullopt;
+        if (*value.offset > std::numeric_limits<uint64_t>::max() - value.length) return std::nullopt;
     }
-    return spec;
+    return value;
 }
 
 class Reader {
@@ -227,9 +227,9 @@ private:
         HlsMap map;
         map.uri = Resolve(uri->value);
         if (const HlsAttribute* range = Find(*attrs, "BYTERANGE")) {
-            const auto spec = ParseRange(range->value);
-            if (!spec) return Error("unreadable EXT-X-MAP BYTERANGE");
-            map.range = ByteRange{spec->offset.value_or(0), spec->length};
+            const auto parsed = ParseRange(range->value);
+            if (!parsed) return Error("unreadable EXT-X-MAP BYTERANGE");
+            map.range = ByteRange{parsed->offset.value_or(0), parsed->length};
         }
         if (media_.maps.empty() || !(media_.maps.back() == map)) {
             if (media_.maps.size() >= kMaxPlaylistSegments) return Error("too many maps");
@@ -335,7 +335,7 @@ private:
     bool pendingVariantUsable_ = false;
     std::optional<double> pendingDuration_;
     std::string_view pendingTitle_;
-    std::optional<RangeSpec> pendingRange_;
+    std::optional<RangeValue> pendingRange_;
     bool pendingDiscontinuity_ = false;
     uint64_t discontinuities_ = 0;
     std::optional<HlsKey> currentKey_;  // the key of the segments to come; none when clear
