@@ -6,11 +6,12 @@ using namespace zarvio::stream;
 
 TEST(FailurePolicy, NetworkTroubleIsRetriedAndRefusalsAreFinal) {
     for (FailureCause cause : {FailureCause::DnsFailure, FailureCause::ConnectionRefused, FailureCause::Timeout,
-                               FailureCause::Stall, FailureCause::Dropped}) {
+                               FailureCause::Stall, FailureCause::Dropped, FailureCause::InvalidResponse,
+                               FailureCause::Other}) {
         EXPECT_FALSE(IsFinal({cause})) << static_cast<int>(cause);
     }
     for (FailureCause cause : {FailureCause::Certificate, FailureCause::TooManyRedirects, FailureCause::BadAddress,
-                               FailureCause::Undecodable, FailureCause::NoDecoder, FailureCause::Other}) {
+                               FailureCause::Undecodable, FailureCause::NoDecoder}) {
         EXPECT_TRUE(IsFinal({cause})) << static_cast<int>(cause);
     }
 }

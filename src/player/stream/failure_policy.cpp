@@ -12,6 +12,8 @@ bool IsFinal(const Failure& failure) {
         case FailureCause::Timeout:
         case FailureCause::Stall:
         case FailureCause::Dropped:
+        case FailureCause::InvalidResponse:
+        case FailureCause::Other:
             return false;  // the network or the server may well be back in a moment
         case FailureCause::HttpStatus:
             // Request timeout, rate limiting and an overloaded or restarting server behind a
@@ -25,7 +27,6 @@ bool IsFinal(const Failure& failure) {
         case FailureCause::BadAddress:
         case FailureCause::Undecodable:
         case FailureCause::NoDecoder:
-        case FailureCause::Other:
             return true;
     }
     return true;

@@ -29,7 +29,8 @@ struct Failure {
 };
 
 // Final failures end playback (state 10). Retried ones reconnect: DNS, refused, timeouts,
-// stalls, drops, HTTP 408, 429, 502, 503 and 504. Every other 4xx and 5xx, certificate errors,
+// stalls, drops, HTTP 408, 429, 502, 503 and 504, a garbled answer and any error the transport
+// cannot name (a passing fault is likelier than a lasting one there). Every other 4xx and 5xx, certificate errors,
 // bad addresses and undecodable content are final.
 bool IsFinal(const Failure& failure);
 
