@@ -204,9 +204,14 @@ void MainWindow::Slider1_Change() {
 }
 
 void MainWindow::RestoreVolume() {
-    const int volume = ReadVolumeFile(services_.appDir);
-    SendMessageW(slider_, TBM_SETPOS, TRUE, volume);
-    Slider1_Change();  // also when the value equals the slider's start position
+    const std::optional<int> stored = ReadStoredVolume(services_.appDir);
+    SendMessageW(slider_, TBM_SETPOS, TRUE, stored.value_or(kDefaultVolume));
+    if (stored) {
+        Slider1_Change();  // also when the value equals the slider's start position
+    } else if (services_.player) {
+        // A file that is there but cannot be read is left as it is; the next move writes it.
+        services_.player->SetVolume(kDefaultVolume);
+    }
 }
 
 TrayIconSpec MainWindow::TraySpec() const {

@@ -1,5 +1,6 @@
 // The volume file sound.ini: one line " <volume> " CR LF in the application directory.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ int ParseVolume(std::string_view bytes);
 std::string FormatVolume(int volume);
 
 int ReadVolumeFile(const std::wstring& appDir);
+
+// The volume the file holds, the default for a missing one; nullopt when a file is there but
+// cannot be read (another program holds it), which must then not be overwritten at start-up.
+std::optional<int> ReadStoredVolume(const std::wstring& appDir);
 
 // Rewrites the file in one step, so an interruption leaves the old or the new content.
 bool WriteVolumeFile(const std::wstring& appDir, int volume);
