@@ -200,7 +200,7 @@ void MainWindow::ShowPlayState(int state) {
 void MainWindow::Slider1_Change() {
     const int volume = static_cast<int>(SendMessageW(slider_, TBM_GETPOS, 0, 0));
     if (services_.player) services_.player->SetVolume(volume);
-    WriteVolumeFile(services_.appDir, volume);
+    WriteVolumeFile(services_.files ? *services_.files : SystemFileWriter(), services_.appDir, volume);
 }
 
 void MainWindow::RestoreVolume() {

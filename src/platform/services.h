@@ -23,7 +23,7 @@ struct Services {
     MediaPlayer* player = nullptr;
     RegistryService* registry = nullptr;
     PowerService* power = nullptr;
-    FileWriter* files = nullptr;  // the station files' writes; nullptr: straight to the file system
+    FileWriter* files = nullptr;  // the data files' rewrites; nullptr: straight to the file system
     std::wstring appDir;  // every file the program reads or writes lives here
 };
 

@@ -52,7 +52,11 @@ std::optional<int> ReadStoredVolume(const std::wstring& appDir) {
 }
 
 bool WriteVolumeFile(const std::wstring& appDir, int volume) {
-    return WriteFileAtomically(JoinPath(appDir, kVolumeFileName), FormatVolume(volume));
+    return WriteVolumeFile(SystemFileWriter(), appDir, volume);
+}
+
+bool WriteVolumeFile(FileWriter& files, const std::wstring& appDir, int volume) {
+    return files.Replace(JoinPath(appDir, kVolumeFileName), FormatVolume(volume));
 }
 
 }  // namespace zarvio

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
+
 namespace zarvio {
 
 inline constexpr wchar_t kVolumeFileName[] = L"sound.ini";
@@ -27,5 +29,6 @@ std::optional<int> ReadStoredVolume(const std::wstring& appDir);
 
 // Rewrites the file in one step, so an interruption leaves the old or the new content.
 bool WriteVolumeFile(const std::wstring& appDir, int volume);
+bool WriteVolumeFile(FileWriter& files, const std::wstring& appDir, int volume);
 
 }  // namespace zarvio

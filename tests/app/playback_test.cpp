@@ -11,6 +11,7 @@
 #include "platform/toolkit/controls.h"
 #include "platform/handles.h"
 #include "stations/station_store.h"
+#include "support/failing_writer.h"
 #include "support/fake_media_player.h"
 #include "support/fake_services.h"
 #include "support/temp_dir.h"
@@ -120,6 +121,7 @@ TEST_F(PlaybackTest, VolumeRestoreAndCompletedMovesOnly) {
 }
 
 TEST_F(PlaybackTest, ASoundIniThatCannotBeReadPlaysAt50AndIsLeftAloneUntilAMove) {
+    FailingWriter writer;
     WriteBytes(dir.File(L"sound.ini"), " 80 \r\n");
     {
         // Another program holds the file against reading; it could still be replaced.
@@ -127,7 +129,13 @@ TEST_F(PlaybackTest, ASoundIniThatCannotBeReadPlaysAt50AndIsLeftAloneUntilAMove)
                                     FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held);
-        Start("A\r\n", "http://a\r\n");
+        WriteBytes(dir.File(L"zarvtai.mdb"), "A\r\n");
+        WriteBytes(dir.File(L"zarvlist.dll"), "http://a\r\n");
+        Services s = Make(dir.path(), &player);
+        s.files = &writer;  // counts the writes and passes them on
+        window = std::make_unique<MainWindow>(s, WindowOpeners{});
+        ASSERT_TRUE(window->Start());
+        EXPECT_EQ(writer.count, 0) << "no write is even tried at start-up";
         EXPECT_EQ(player.volume, 50);
         EXPECT_EQ(SendMessageW(window->slider(), TBM_GETPOS, 0, 0), 50);
         EXPECT_TRUE(box.texts.empty());
@@ -136,6 +144,8 @@ TEST_F(PlaybackTest, ASoundIniThatCannotBeReadPlaysAt50AndIsLeftAloneUntilAMove)
     SendMessageW(window->slider(), TBM_SETPOS, TRUE, 30);
     SendMessageW(window->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(window->slider()));
     EXPECT_EQ(ReadBytes(dir.File(L"sound.ini")), " 30 \r\n") << "a move writes as usual";
+    EXPECT_EQ(writer.count, 1);
+    window.reset();  // before the writer it holds goes
 }
 
 TEST_F(PlaybackTest, AnOversizedStationFileLoadsAsAnEmptyListWithoutAMessage) {
