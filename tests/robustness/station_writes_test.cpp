@@ -153,8 +153,9 @@ TEST_F(HostileWrites, RewriteKeepsTheFilesAttributesAndCreationTime) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExW(names().c_str(), GetFileExInfoStandard, &data));
     EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) << std::hex << data.dwFileAttributes;
-    if (keepsCreationTimes)
+    if (keepsCreationTimes) {
         EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &created), 0) << "the file is the old one, with new content";
+    }
     FolderContent after = Snapshot(dir.path());
     EXPECT_EQ(after.size(), before.size()) << "neither the new file nor the backup is left beside it";
 }
