@@ -44,6 +44,16 @@ zarvio_prepare_prefix() {
         wineserver -w
         touch "$WINEPREFIX/.zarvio-ready"
     fi
+    if [ ! -f "$WINEPREFIX/.zarvio-theme" ]; then
+        # Real Windows always draws with a visual style, which overrides colours the program
+        # sets on some controls; the tests run with Wine's bundled light theme on to see that.
+        # (Wine 8's wineboot switches it on already; this keeps it so should that change.)
+        local key='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+        wine reg add "$key" /v ThemeActive /d 1 /f >/dev/null 2>&1
+        wine reg add "$key" /v DllName /d 'C:\windows\resources\themes\light\light.msstyles' /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.zarvio-theme"
+    fi
     if [ ! -f "$WINEPREFIX/.zarvio-fonts" ]; then
         # 宋体 is a font whose blank is half a Chinese character wide, and the layouts rely on it
         # (the settings window's 时/分/秒, the volume label). Of the CJK faces the machines have,

@@ -200,13 +200,18 @@ void MainWindow::ShowPlayState(int state) {
 void MainWindow::Slider1_Change() {
     const int volume = static_cast<int>(SendMessageW(slider_, TBM_GETPOS, 0, 0));
     if (services_.player) services_.player->SetVolume(volume);
-    WriteVolumeFile(services_.appDir, volume);
+    WriteVolumeFile(services_.files ? *services_.files : SystemFileWriter(), services_.appDir, volume);
 }
 
 void MainWindow::RestoreVolume() {
-    const int volume = ReadVolumeFile(services_.appDir);
-    SendMessageW(slider_, TBM_SETPOS, TRUE, volume);
-    Slider1_Change();  // also when the value equals the slider's start position
+    const std::optional<int> stored = ReadStoredVolume(services_.appDir);
+    SendMessageW(slider_, TBM_SETPOS, TRUE, stored.value_or(kDefaultVolume));
+    if (stored) {
+        Slider1_Change();  // also when the value equals the slider's start position
+    } else if (services_.player) {
+        // A file that is there but cannot be read is left as it is; the next move writes it.
+        services_.player->SetVolume(kDefaultVolume);
+    }
 }
 
 TrayIconSpec MainWindow::TraySpec() const {

@@ -3,7 +3,6 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/toolkit/controls.h"
-#include "stations/station_store.h"
 
 namespace zarvio {
 namespace {
@@ -11,12 +10,17 @@ namespace {
 constexpr COLORREF kTeal = RGB(0, 128, 128);
 constexpr COLORREF kGreen = RGB(0, 128, 0);
 
-void FillList(HWND list, const std::vector<std::wstring>& lines) {
+// Fills a preview with the file's lines and keeps their bytes in seen. True unless the file was
+// too large to be read.
+bool FillPreview(HWND list, const std::wstring& path, std::vector<std::string>& seen) {
+    const StationFileBytes file = ReadStationBytes(path);
+    seen = SplitStationLines(file.bytes);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ListClear(list);
-    for (const auto& line : lines) ListAdd(list, line);
+    for (const auto& line : seen) ListAdd(list, DecodeStationLine(line));
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
+    return file.outcome != ReadOutcome::TooLarge;
 }
 
 }  // namespace
@@ -101,8 +105,9 @@ HWND StationEditor::ContainerOf(int id) const {
 }
 
 void StationEditor::Command2_Click() {
-    FillList(list1_, ReadStationFile(NamesFilePath(services_.appDir)));
-    FillList(list2_, ReadStationFile(UrlsFilePath(services_.appDir)));
+    const bool namesFit = FillPreview(list1_, NamesFilePath(services_.appDir), namesSeen_);
+    const bool urlsFit = FillPreview(list2_, UrlsFilePath(services_.appDir), urlsSeen_);
+    if (!namesFit || !urlsFit) Complain(kTooLargeText);
 }
 
 void StationEditor::Command1_Click() {
@@ -110,15 +115,25 @@ void StationEditor::Command1_Click() {
     const std::wstring url = WindowText(text2_);
     if (name.empty() || url.empty()) {
         services_.messageBox->Show(hwnd(), kMissingInputText, L"错误提示", MB_OK | MB_ICONERROR);
-    } else if (!CanEncodeAnsi(name) || !CanEncodeAnsi(url)) {
-        // Stored as they stand these characters would turn into "?": keep the texts for correcting.
-        services_.messageBox->Show(hwnd(), kUnencodableText, L"错误提示", MB_OK | MB_ICONERROR);
+    } else if (!FitsOnOneLine(name) || !FitsOnOneLine(url)) {
+        // A paste or a program can put a line break into a one-line box; stored, the station
+        // would take two lines of one file and one of the other.
+        Complain(kLineBreakText);
         SetFocus(text1_);
         return;
-    } else if (!AppendStation(services_.appDir, name, url)) {
-        ReportWriteFailure(kAddWriteFailedText);
+    } else if (!CanEncodeAnsi(name) || !CanEncodeAnsi(url)) {
+        // Stored as they stand these characters would turn into "?": keep the texts for correcting.
+        Complain(kUnencodableText);
         SetFocus(text1_);
-        return;  // the typed station is kept so the user can try again
+        return;
+    } else if (const StationChange added = AddStation(files(), services_.appDir, name, url);
+               added != StationChange::Done) {
+        // The typed station is kept so the user can try again.
+        if (added == StationChange::TooLarge) Complain(kTooLargeText);
+        else if (added == StationChange::LineBreak) Complain(kLineBreakText);
+        else ReportWriteFailure(added == StationChange::OutOfStep ? kOutOfStepText : kAddWriteFailedText);
+        SetFocus(text1_);
+        return;
     } else {
         services_.messageBox->Show(hwnd(), L"添加成功", L"成功提示", MB_OK | MB_ICONINFORMATION);
     }
@@ -128,48 +143,104 @@ void StationEditor::Command1_Click() {
     Command2_Click();
 }
 
-bool StationEditor::DeleteSelectedRow(HWND list, const std::wstring& path) {
-    // The selected row leaves the preview; in the file exactly its line goes, and every other
-    // line keeps its bytes as they are.
-    for (int i = 0; i < ListCount(list); ++i) {
-        if (SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) {
-            ListRemove(list, i);
-            return RemoveStationLine(path, static_cast<size_t>(i));
-        }
-    }
-    return RemoveStationLine(path, SIZE_MAX);  // no row selected: the lines stay, rewritten as they are
+std::optional<std::string> StationEditor::SeenUrl(size_t row) const {
+    if (row < urlsSeen_.size()) return urlsSeen_[row];
+    return std::nullopt;
 }
 
 void StationEditor::Command3_Click() {
     if (ListCount(list1_) == 0) return;  // nothing to remove: leave the files alone
-    namesBeforeDelete_ = ReadFileBytes(NamesFilePath(services_.appDir));
-    if (!DeleteSelectedRow(list1_, NamesFilePath(services_.appDir))) {
-        ReportWriteFailure(kDeleteWriteFailedText);
+    const std::wstring names = NamesFilePath(services_.appDir);
+    const std::wstring urls = UrlsFilePath(services_.appDir);
+    const int row = ListIndex(list1_);
+    if (row < 0) {
+        // No row selected: the lines stay, both files rewritten as they are, unless one of them
+        // is too large to be touched at all.
+        for (const std::wstring& path : {names, urls}) {
+            if (const StationChange c = CheckSeenLine(path, SIZE_MAX, std::nullopt); c == StationChange::TooLarge) {
+                ReportRefusedDelete(c);
+                return;
+            }
+        }
+        if (!RemoveStationLine(names, SIZE_MAX) || !RemoveStationLine(urls, SIZE_MAX))
+            ReportWriteFailure(kDeleteWriteFailedText);
+        return;
+    }
+    deleteRow_ = static_cast<size_t>(row);
+    const std::optional<std::string> seenName =
+        deleteRow_ < namesSeen_.size() ? std::optional<std::string>(namesSeen_[deleteRow_]) : std::nullopt;
+    // Both files are checked before either is written, so a changed address file costs no
+    // take-back; each write then checks its own file once more as it reads it.
+    for (const StationChange c : {CheckSeenLine(names, deleteRow_, seenName), CheckSeenLine(urls, deleteRow_, SeenUrl(deleteRow_))}) {
+        if (c != StationChange::Done) {
+            ReportRefusedDelete(c);
+            return;
+        }
+    }
+    const StationChange removed = RemoveSeenLine(files(), names, deleteRow_, seenName, &namesBeforeDelete_);
+    if (removed != StationChange::Done) {
+        ReportRefusedDelete(removed);
         return;
     }
     Command4_Click();
 }
 
 void StationEditor::Command4_Click() {
-    if (!DeleteSelectedRow(list2_, UrlsFilePath(services_.appDir))) {
-        // The names file already lost its line: put its bytes back so the files stay in step.
-        if (namesBeforeDelete_) WriteFileAtomically(NamesFilePath(services_.appDir), *namesBeforeDelete_);
-        ReportWriteFailure(kDeleteWriteFailedText);
+    // The address half removes the same row, or nothing where the address file has no such line.
+    const StationChange removed = RemoveSeenLine(files(), UrlsFilePath(services_.appDir), deleteRow_, SeenUrl(deleteRow_));
+    if (removed == StationChange::Done) {
+        // The previews already show the result once the row leaves them.
+        const int row = static_cast<int>(deleteRow_);
+        ListRemove(list1_, row);
+        namesSeen_.erase(namesSeen_.begin() + row);
+        if (deleteRow_ < urlsSeen_.size()) {
+            ListRemove(list2_, row);
+            urlsSeen_.erase(urlsSeen_.begin() + row);
+        }
+        return;
+    }
+    // The names file already lost its line: put its bytes back so the files stay in step.
+    if (!files().Replace(NamesFilePath(services_.appDir), namesBeforeDelete_)) {
+        ReportWriteFailure(kOutOfStepText);
+        return;
+    }
+    ReportRefusedDelete(removed);
+}
+
+void StationEditor::ReportRefusedDelete(StationChange why) {
+    switch (why) {
+    case StationChange::TooLarge: Complain(kTooLargeText); break;
+    case StationChange::Changed:
+        // Someone else changed the files since the previews were read: show them as they are now.
+        Command2_Click();
+        Complain(kFilesChangedText);
+        break;
+    default: ReportWriteFailure(kDeleteWriteFailedText); break;
     }
 }
 
-void StationEditor::ReportWriteFailure(const wchar_t* text) {
+void StationEditor::Complain(const wchar_t* text) {
     services_.messageBox->Show(hwnd(), text, L"错误提示", MB_OK | MB_ICONERROR);
+}
+
+void StationEditor::ReportWriteFailure(const wchar_t* text) {
+    Complain(text);
     Command2_Click();  // show what the files really hold
 }
 
 void StationEditor::Check1_Click() { EnableWindow(command3_, IsChecked(check1_)); }
 
-void StationEditor::List1_Click() { SetListIndex(list2_, ListIndex(list1_)); }
+// The two selections never differ, so both halves of a delete take the same row. A row the other
+// list does not have clears its selection: asked for a row past its end, the list box keeps its
+// old selection under Wine, and Windows does not say what it does.
+void StationEditor::List1_Click() {
+    const int row = ListIndex(list1_);
+    SetListIndex(list2_, row < ListCount(list2_) ? row : -1);
+}
 
 void StationEditor::List2_Click() {
-    // The two selections never differ, so both halves of a delete take the same row.
-    SetListIndex(list1_, ListIndex(list2_));
+    const int row = ListIndex(list2_);
+    SetListIndex(list1_, row < ListCount(list1_) ? row : -1);
 }
 
 void StationEditor::OnCommand(int id, int code, HWND) {

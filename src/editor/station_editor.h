@@ -3,8 +3,10 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/services.h"
+#include "stations/station_store.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/window_host.h"
 
@@ -23,6 +25,10 @@ inline constexpr wchar_t kAddWriteFailedText[] =
     L"电台文件无法写入，电台没有添加。请检查电台文件是否为只读、是否被其他程序占用，或者磁盘是否已满。";
 inline constexpr wchar_t kDeleteWriteFailedText[] =
     L"电台文件无法写入，电台没有删除。请检查电台文件是否为只读、是否被其他程序占用，或者磁盘是否已满。";
+inline constexpr wchar_t kLineBreakText[] = L"电台名称或者电台网址中不能含有换行符，电台没有添加。";
+inline constexpr wchar_t kFilesChangedText[] = L"电台文件已被更改，电台没有删除。请重新选择要删除的电台。";
+inline constexpr wchar_t kOutOfStepText[] = L"电台文件写入失败，电台名称文件与电台网址文件可能不再对应。";
+inline constexpr wchar_t kTooLargeText[] = L"电台文件过大，无法读取。";
 
 class StationEditor : public Form {
 public:
@@ -48,13 +54,20 @@ private:
     void OnControlMouseMove(int id, HWND control) override;
     HWND ContainerOf(int id) const;
     void ReportWriteFailure(const wchar_t* text);
-    bool DeleteSelectedRow(HWND list, const std::wstring& path);
+    void ReportRefusedDelete(StationChange why);
+    void Complain(const wchar_t* text);
+    FileWriter& files() const { return services_.files ? *services_.files : SystemFileWriter(); }
+    std::optional<std::string> SeenUrl(size_t row) const;
 
     Services services_;
     HWND frame1_ = nullptr, frame2_ = nullptr, frame3_ = nullptr, frame4_ = nullptr;
     HWND text1_ = nullptr, text2_ = nullptr, list1_ = nullptr, list2_ = nullptr;
     HWND command3_ = nullptr, check1_ = nullptr;
-    std::optional<std::string> namesBeforeDelete_;  // the names file as it was, to undo a half delete
+    // The bytes of each file's lines as the previews show them: a delete removes a line only
+    // while the file still holds exactly these bytes there.
+    std::vector<std::string> namesSeen_, urlsSeen_;
+    size_t deleteRow_ = 0;          // the row a delete in progress removes
+    std::string namesBeforeDelete_;  // the names file as it was, to undo a half delete
 };
 
 // Keeps at most one editor: a command opens it, or shows and activates the open one.

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "platform/files.h"
 #include "platform/media_player.h"
 #include "platform/message_box.h"
 #include "platform/power.h"
@@ -22,6 +23,7 @@ struct Services {
     MediaPlayer* player = nullptr;
     RegistryService* registry = nullptr;
     PowerService* power = nullptr;
+    FileWriter* files = nullptr;  // the data files' rewrites; nullptr: straight to the file system
     std::wstring appDir;  // every file the program reads or writes lives here
 };
 

@@ -44,10 +44,16 @@ private:
     KernelHandle mutex_;
 };
 
-// Opens a page through "rundll32.exe url.dll,FileProtocolHandler" without waiting for it.
+// Opens a page through "rundll32.exe url.dll,FileProtocolHandler" without waiting for it. The
+// rundll32.exe is the one in the system folder, named by its full path: searched for by name,
+// the program's own folder would come first, and that is a folder the program writes to.
 class Win32Browser final : public BrowserService {
 public:
+    // systemFolder: where rundll32.exe is taken from; empty for the system's own folder.
+    explicit Win32Browser(std::wstring systemFolder = {}) : systemFolder_(std::move(systemFolder)) {}
     void Open(const std::wstring& url) override;
+private:
+    std::wstring systemFolder_;
 };
 
 class Win32ProcessExit final : public ProcessExitService {
@@ -71,7 +77,11 @@ std::wstring ExecutableDirectory();
 // The running executable's file name without its extension ("zarvio").
 std::wstring ExecutableBaseName();
 
-// The command line the browser service runs for a page.
-std::wstring BrowserCommandLine(const std::wstring& url);
+// The system folder ("C:\windows\system32"); empty when the system does not say.
+std::wstring SystemFolder();
+
+// The command line the browser service runs for a page with the given rundll32.exe, its path
+// in quotation marks.
+std::wstring BrowserCommandLine(const std::wstring& rundll32, const std::wstring& url);
 
 }  // namespace zarvio

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/files.h"
+
 namespace zarvio {
 
 bool Win32Instance::AnotherCopyRunning() {
@@ -12,18 +14,30 @@ bool Win32Instance::AnotherCopyRunning() {
     return false;
 }
 
-std::wstring BrowserCommandLine(const std::wstring& url) {
-    return L"rundll32.exe url.dll,FileProtocolHandler \"" + url + L"\"";
+std::wstring SystemFolder() {
+    const UINT n = GetSystemDirectoryW(nullptr, 0);
+    if (n == 0) return {};
+    std::wstring folder(n, L'\0');
+    const UINT got = GetSystemDirectoryW(folder.data(), n);
+    folder.resize(got < n ? got : 0);
+    return folder;
+}
+
+std::wstring BrowserCommandLine(const std::wstring& rundll32, const std::wstring& url) {
+    return L"\"" + rundll32 + L"\" url.dll,FileProtocolHandler \"" + url + L"\"";
 }
 
 void Win32Browser::Open(const std::wstring& url) {
-    std::wstring cmd = BrowserCommandLine(url);
+    const std::wstring folder = systemFolder_.empty() ? SystemFolder() : systemFolder_;
+    if (folder.empty()) return;  // no system folder, no rundll32 we could trust
+    const std::wstring rundll32 = JoinPath(folder, L"rundll32.exe");
+    std::wstring cmd = BrowserCommandLine(rundll32, url);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (CreateProcessW(rundll32.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }

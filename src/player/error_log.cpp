@@ -38,7 +38,9 @@ std::wstring FormatErrorRecord(const SYSTEMTIME& when, long code) {
 }
 
 bool AppendErrorLog(const std::wstring& appDir, const SYSTEMTIME& when, long code) {
-    return AppendFileBytes(JoinPath(appDir, kErrorLogName), ToAnsi(FormatErrorRecord(when, code)));
+    // Two running copies may append at the same moment: the log is opened sharing writing, and
+    // the record goes in one write, so each lands whole after the other.
+    return AppendSharedFileBytes(JoinPath(appDir, kErrorLogName), ToAnsi(FormatErrorRecord(when, code)));
 }
 
 }  // namespace zarvio

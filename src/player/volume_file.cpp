@@ -40,8 +40,23 @@ int ReadVolumeFile(const std::wstring& appDir) {
     return bytes ? ParseVolume(*bytes) : kDefaultVolume;
 }
 
+std::optional<int> ReadStoredVolume(const std::wstring& appDir) {
+    // The file is one short line; anything near this size is not a volume file.
+    constexpr std::uint64_t kMaxBytes = std::uint64_t{64} << 20;
+    std::string bytes;
+    switch (ReadFileUpTo(JoinPath(appDir, kVolumeFileName), kMaxBytes, bytes)) {
+    case ReadOutcome::Read: return ParseVolume(bytes);
+    case ReadOutcome::Unreadable: return std::nullopt;
+    default: return kDefaultVolume;
+    }
+}
+
 bool WriteVolumeFile(const std::wstring& appDir, int volume) {
-    return WriteFileAtomically(JoinPath(appDir, kVolumeFileName), FormatVolume(volume));
+    return WriteVolumeFile(SystemFileWriter(), appDir, volume);
+}
+
+bool WriteVolumeFile(FileWriter& files, const std::wstring& appDir, int volume) {
+    return files.Replace(JoinPath(appDir, kVolumeFileName), FormatVolume(volume));
 }
 
 }  // namespace zarvio

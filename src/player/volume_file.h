@@ -1,7 +1,10 @@
 // The volume file sound.ini: one line " <volume> " CR LF in the application directory.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/files.h"
 
 namespace zarvio {
 
@@ -20,7 +23,12 @@ std::string FormatVolume(int volume);
 
 int ReadVolumeFile(const std::wstring& appDir);
 
+// The volume the file holds, the default for a missing one; nullopt when a file is there but
+// cannot be read (another program holds it), which must then not be overwritten at start-up.
+std::optional<int> ReadStoredVolume(const std::wstring& appDir);
+
 // Rewrites the file in one step, so an interruption leaves the old or the new content.
 bool WriteVolumeFile(const std::wstring& appDir, int volume);
+bool WriteVolumeFile(FileWriter& files, const std::wstring& appDir, int volume);
 
 }  // namespace zarvio

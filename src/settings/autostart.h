@@ -25,8 +25,30 @@ std::wstring GetRegistryString(RegistryService& registry, RegistryRoot root, con
 // otherwise the current user's. Empty when the program is not registered.
 std::wstring ReadAutostart(RegistryService& registry);
 
+// Whether a Run value stands for this program: its text, blanks trimmed and one pair of
+// enclosing quotation marks taken off, names a file of programPath's file name (this program,
+// also from a folder it was moved away from). A value naming another program does not count.
+bool NamesThisProgram(const std::wstring& value, const std::wstring& programPath);
+
+// Whether a Run value names exactly programPath, with or without quotation marks around it.
+bool NamesThisPath(const std::wstring& value, const std::wstring& programPath);
+
+// The hives whose Run value stands for this program.
+struct AutostartFound {
+    bool machine = false;
+    bool user = false;
+    bool any() const { return machine || user; }
+};
+AutostartFound FindAutostart(RegistryService& registry, const std::wstring& programPath);
+
+// Writes programPath again into each hive where a registration was found, so it names the
+// program where it runs now. Never creates a value in a hive that had none; a refused write
+// leaves the old value.
+void RenewAutostart(RegistryService& registry, const std::wstring& programPath, AutostartFound where);
+
 // Enabling writes programPath under the machine's Run key, or under the user's when the machine
-// refuses; disabling removes the value from both. Returns whether a registration exists afterwards.
+// refuses (unless the machine's value already names this very path); disabling removes the value
+// from both. Returns whether this program is registered afterwards.
 bool SetAutostart(RegistryService& registry, const std::wstring& programPath, bool enable);
 
 }  // namespace zarvio

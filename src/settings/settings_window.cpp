@@ -95,10 +95,14 @@ void SettingsWindow::Form_Load() {
         SetWindowTextString(text3_, TwoDigits(services_.clock->Now().wSecond));
     }
     EnableWindow(command3_, FALSE);
-    // A registration found here is written again, so it names the program where it runs now.
-    if (services_.registry && !ReadAutostart(*services_.registry).empty()) {
-        SetChecked(check1_, true);
-        Check1_Click();
+    // A registration found here is written again, so it names the program where it runs now,
+    // but only where it was found: opening the window must not register the program anew.
+    if (services_.registry) {
+        const AutostartFound found = FindAutostart(*services_.registry, ProgramPath());
+        if (found.any()) {
+            SetChecked(check1_, true);
+            RenewAutostart(*services_.registry, ProgramPath(), found);
+        }
     }
 }
 
@@ -114,9 +118,12 @@ std::wstring SettingsWindow::ProgramPath() const {
 
 void SettingsWindow::Check1_Click() {
     if (!services_.registry) return;
-    const bool registered = SetAutostart(*services_.registry, ProgramPath(), IsChecked(check1_));
+    const bool wanted = IsChecked(check1_);
+    const bool registered = SetAutostart(*services_.registry, ProgramPath(), wanted);
     // The box shows what the registry now holds, also when a write or a delete was refused.
-    if (registered != IsChecked(check1_)) SetChecked(check1_, registered);
+    if (registered != wanted) SetChecked(check1_, registered);
+    if (wanted && !registered && services_.messageBox)
+        services_.messageBox->Show(hwnd(), kAutostartRefusedText, L"错误提示", MB_OK | MB_ICONERROR);
 }
 
 void SettingsWindow::Command1_Click() {

@@ -18,6 +18,7 @@ enum SettingsControl : int {
 inline constexpr UINT_PTR kSetTimer1 = 1;
 inline constexpr UINT kSetTimer1Interval = 1000;
 inline constexpr wchar_t kList3FileName[] = L"list3.txt";
+inline constexpr wchar_t kAutostartRefusedText[] = L"无法写入启动项，程序不会随系统启动。";
 
 class SettingsWindow : public Form {
 public:

@@ -61,7 +61,8 @@ template <typename Make>
 void FillListFromFile(HWND list, const std::wstring& path, Make&& make) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    if (const auto bytes = ReadFileBytes(path)) {
+    if (const StationFileBytes file = ReadStationBytes(path); file.outcome == ReadOutcome::Read) {
+        const std::string* bytes = &file.bytes;
         const size_t lines = CountLines(*bytes);
         // Room for every entry: each byte gives at most one character, plus number and star.
         SendMessageW(list, LB_INITSTORAGE, lines, (bytes->size() + lines * 16) * sizeof(wchar_t));
@@ -85,28 +86,35 @@ std::vector<std::string> SplitStationLines(std::string_view bytes) {
     return lines;
 }
 
+StationFileBytes ReadStationBytes(const std::wstring& path) {
+    StationFileBytes file;
+    file.outcome = ReadFileUpTo(path, kMaxStationFileBytes, file.bytes);
+    return file;
+}
+
+std::wstring DecodeStationLine(std::string_view line) {
+    std::wstring text;
+    AppendDecoded(text, line);
+    return text;
+}
+
 std::vector<std::wstring> ReadStationFile(const std::wstring& path) {
     std::vector<std::wstring> out;
-    const auto bytes = ReadFileBytes(path);
-    if (!bytes) return out;
-    out.reserve(CountLines(*bytes));
-    ForEachStationLine(*bytes, [&out](std::string_view line) { AppendDecoded(out.emplace_back(), line); });
+    const StationFileBytes file = ReadStationBytes(path);
+    if (file.outcome != ReadOutcome::Read) return out;
+    out.reserve(CountLines(file.bytes));
+    ForEachStationLine(file.bytes, [&out](std::string_view line) { AppendDecoded(out.emplace_back(), line); });
     return out;
 }
 
-namespace {
+bool FitsOnOneLine(std::wstring_view text) { return text.find_first_of(L"\r\n") == std::wstring_view::npos; }
 
-// Whether nothing at all is at path (not a file, not a folder, nothing we are refused to see).
-bool SurelyAbsent(const std::wstring& path) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
+namespace {
 
 // What must go before an appended line so that it starts a line of its own. A hand-edited file
 // may lack the terminator after its last line (or end in a lone LF, which ends no line); the new
 // text would then join that line and the two files would go out of step.
-std::string_view LineBreakBefore(const std::string& bytes) {
+std::string_view LineBreakBefore(std::string_view bytes) {
     if (bytes.empty()) return {};
     const char last = bytes.back();
     if (last == '\r') return {};
@@ -116,28 +124,38 @@ std::string_view LineBreakBefore(const std::string& bytes) {
 
 }  // namespace
 
-bool AppendStation(const std::wstring& appDir, std::wstring_view name, std::wstring_view url) {
+StationChange AddStation(FileWriter& files, const std::wstring& appDir, std::wstring_view name,
+                         std::wstring_view url) {
+    // A line break would make the station two lines in one file and one in the other.
+    if (!FitsOnOneLine(name) || !FitsOnOneLine(url)) return StationChange::LineBreak;
     const std::wstring names = NamesFilePath(appDir);
     const std::wstring urls = UrlsFilePath(appDir);
-    const auto namesBefore = ReadFileBytes(names);
-    const auto urlsBefore = ReadFileBytes(urls);
-    // A file that is there but cannot be read can be neither checked for its last line end nor,
-    // for the names file, put back as it was if the address then fails: write nothing.
-    if ((!namesBefore && !SurelyAbsent(names)) || (!urlsBefore && !SurelyAbsent(urls))) return false;
+    const StationFileBytes namesBefore = ReadStationBytes(names);
+    const StationFileBytes urlsBefore = ReadStationBytes(urls);
+    for (const ReadOutcome outcome : {namesBefore.outcome, urlsBefore.outcome}) {
+        if (outcome == ReadOutcome::TooLarge) return StationChange::TooLarge;
+        // A file that is there but cannot be read can be neither checked for its last line end
+        // nor, for the names file, put back as it was if the address then fails: write nothing.
+        if (outcome == ReadOutcome::Unreadable) return StationChange::Unreadable;
+    }
 
-    std::string nameLine(namesBefore ? LineBreakBefore(*namesBefore) : std::string_view{});
+    std::string nameLine(LineBreakBefore(namesBefore.bytes));
     nameLine += ToAnsi(name);
     nameLine += "\r\n";
-    std::string urlLine(urlsBefore ? LineBreakBefore(*urlsBefore) : std::string_view{});
+    std::string urlLine(LineBreakBefore(urlsBefore.bytes));
     urlLine += ToAnsi(url);
     urlLine += "\r\n";
 
-    if (!AppendFileBytes(names, nameLine)) return false;
-    if (AppendFileBytes(urls, urlLine)) return true;
+    if (!files.Append(names, nameLine)) return StationChange::NotWritten;
+    if (files.Append(urls, urlLine)) return StationChange::Done;
     // The address could not be stored: take the name back so that the two files stay in step.
-    if (namesBefore) WriteFileAtomically(names, *namesBefore);
-    else DeleteFileW(names.c_str());
-    return false;
+    const bool takenBack = namesBefore.outcome == ReadOutcome::Read ? files.Replace(names, namesBefore.bytes)
+                                                                     : files.Remove(names);
+    return takenBack ? StationChange::NotWritten : StationChange::OutOfStep;
+}
+
+bool AppendStation(const std::wstring& appDir, std::wstring_view name, std::wstring_view url) {
+    return AddStation(SystemFileWriter(), appDir, name, url) == StationChange::Done;
 }
 
 bool RewriteStationFile(const std::wstring& path, const std::vector<std::wstring>& lines) {
@@ -149,13 +167,10 @@ bool RewriteStationFile(const std::wstring& path, const std::vector<std::wstring
     return WriteFileAtomically(path, bytes);
 }
 
-bool RemoveStationLine(const std::wstring& path, size_t index) {
-    std::string bytes;
-    if (FileExists(path)) {
-        std::optional<std::string> read = ReadFileBytes(path);
-        if (!read) return false;  // present but unreadable: writing would lose it
-        bytes = std::move(*read);
-    }
+namespace {
+
+// The file's lines without line index, each followed by CR LF.
+std::string WithoutLine(std::string_view bytes, size_t index) {
     std::string kept;
     kept.reserve(bytes.size() + 2);
     size_t n = 0;
@@ -164,7 +179,46 @@ bool RemoveStationLine(const std::wstring& path, size_t index) {
         kept.append(line);
         kept += "\r\n";
     });
-    return WriteFileAtomically(path, kept);
+    return kept;
+}
+
+// Reads the file and checks line index against what was seen; file receives what was read.
+StationChange ReadAndCheck(const std::wstring& path, size_t index, const std::optional<std::string>& seen,
+                           StationFileBytes& file) {
+    file = ReadStationBytes(path);
+    if (file.outcome == ReadOutcome::TooLarge) return StationChange::TooLarge;
+    if (file.outcome == ReadOutcome::Unreadable) return StationChange::Unreadable;
+    std::optional<std::string_view> line;
+    size_t n = 0;
+    ForEachStationLine(file.bytes, [&](std::string_view l) {
+        if (n++ == index) line = l;
+    });
+    if (seen ? (!line || *line != *seen) : line.has_value()) return StationChange::Changed;
+    return StationChange::Done;
+}
+
+}  // namespace
+
+StationChange CheckSeenLine(const std::wstring& path, size_t index, const std::optional<std::string>& seen) {
+    StationFileBytes file;
+    return ReadAndCheck(path, index, seen, file);
+}
+
+StationChange RemoveSeenLine(FileWriter& files, const std::wstring& path, size_t index,
+                             const std::optional<std::string>& seen, std::string* before) {
+    StationFileBytes file;
+    const StationChange check = ReadAndCheck(path, index, seen, file);
+    if (check != StationChange::Done || !seen) return check;
+    if (!files.Replace(path, WithoutLine(file.bytes, index))) return StationChange::NotWritten;
+    if (before) *before = std::move(file.bytes);
+    return StationChange::Done;
+}
+
+bool RemoveStationLine(const std::wstring& path, size_t index) {
+    const StationFileBytes file = ReadStationBytes(path);
+    // Present but unreadable or oversized: writing would lose it.
+    if (file.outcome != ReadOutcome::Read && file.outcome != ReadOutcome::Missing) return false;
+    return WriteFileAtomically(path, WithoutLine(file.bytes, index));
 }
 
 std::wstring FormatListEntry(size_t index, std::wstring_view name) {

@@ -130,3 +130,38 @@ TEST_F(MainWindowTest, RightButtonReleaseOnTheIconOpensTheCommandMenu) {
                                                       L"设置选项(&O)", L"-", L"关于...", L"退出(&E)"}));
     EXPECT_EQ(exit.exits, 0);  // closing the menu chose nothing
 }
+
+TEST_F(MainWindowTest, EachStatusPanelShowsItsOwnTipUnderThePointer) {
+    MainWindow w(Make(), {});
+    ASSERT_TRUE(w.Start());
+    HWND bar = w.statusBar();
+    EXPECT_FALSE(GetWindowLongW(bar, GWL_STYLE) & SBT_TOOLTIPS) << "the bar's own tips show only for cut parts";
+    const wchar_t* const tips[] = {L"电台连接或是播放状态等信息。", L"日期。", L"时间。", L"星期"};
+    for (int panel : {1, 3, 0}) {
+        RECT part{};
+        SendMessageW(bar, SB_GETRECT, panel, reinterpret_cast<LPARAM>(&part));
+        // The pointer over the panel (the tooltip looks where it is before it shows the tip) and
+        // the mouse message as the bar gets it, which the toolkit relays to the form's tooltip.
+        POINT centre{(part.left + part.right) / 2, (part.top + part.bottom) / 2};
+        POINT onScreen = centre;
+        ClientToScreen(bar, &onScreen);
+        SetCursorPos(onScreen.x, onScreen.y);
+        SendMessageW(bar, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        wchar_t text[128] = {};
+        ti.lpszText = text;
+        // The tip comes up after the tooltip's initial delay.
+        const DWORD start = GetTickCount();
+        bool shown = false;
+        while (!(shown = SendMessageW(w.ToolTipWindow(), TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != 0 &&
+                         ti.hwnd == bar && ti.uId == static_cast<UINT_PTR>(panel)) &&
+               GetTickCount() - start < 5000) {
+            MSG m;
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+            Sleep(10);
+        }
+        ASSERT_TRUE(shown) << "panel " << panel;
+        EXPECT_EQ(std::wstring(text), tips[panel]) << "panel " << panel;
+    }
+}

@@ -9,6 +9,9 @@
 #include "platform/files.h"
 #include "platform/media_player_wmp.h"
 #include "platform/toolkit/controls.h"
+#include "platform/handles.h"
+#include "stations/station_store.h"
+#include "support/failing_writer.h"
 #include "support/fake_media_player.h"
 #include "support/fake_services.h"
 #include "support/temp_dir.h"
@@ -115,6 +118,44 @@ TEST_F(PlaybackTest, VolumeRestoreAndCompletedMovesOnly) {
                  reinterpret_cast<LPARAM>(window->slider()));
     EXPECT_EQ(player.volume, 0);
     EXPECT_EQ(ReadBytes(dir.File(L"sound.ini")), std::string(" 0 \r\n"));
+}
+
+TEST_F(PlaybackTest, ASoundIniThatCannotBeReadPlaysAt50AndIsLeftAloneUntilAMove) {
+    FailingWriter writer;
+    WriteBytes(dir.File(L"sound.ini"), " 80 \r\n");
+    {
+        // Another program holds the file against reading; it could still be replaced.
+        FileHandle held(CreateFileW(dir.File(L"sound.ini").c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        WriteBytes(dir.File(L"zarvtai.mdb"), "A\r\n");
+        WriteBytes(dir.File(L"zarvlist.dll"), "http://a\r\n");
+        Services s = Make(dir.path(), &player);
+        s.files = &writer;  // counts the writes and passes them on
+        window = std::make_unique<MainWindow>(s, WindowOpeners{});
+        ASSERT_TRUE(window->Start());
+        EXPECT_EQ(writer.count, 0) << "no write is even tried at start-up";
+        EXPECT_EQ(player.volume, 50);
+        EXPECT_EQ(SendMessageW(window->slider(), TBM_GETPOS, 0, 0), 50);
+        EXPECT_TRUE(box.texts.empty());
+    }
+    EXPECT_EQ(ReadBytes(dir.File(L"sound.ini")), " 80 \r\n") << "start-up must not overwrite it";
+    SendMessageW(window->slider(), TBM_SETPOS, TRUE, 30);
+    SendMessageW(window->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(window->slider()));
+    EXPECT_EQ(ReadBytes(dir.File(L"sound.ini")), " 30 \r\n") << "a move writes as usual";
+    EXPECT_EQ(writer.count, 1);
+    window.reset();  // before the writer it holds goes
+}
+
+TEST_F(PlaybackTest, AnOversizedStationFileLoadsAsAnEmptyListWithoutAMessage) {
+    ASSERT_TRUE(MakeFileOfSize(dir.File(L"zarvtai.mdb"), static_cast<LONGLONG>(kMaxStationFileBytes) + 1));
+    WriteBytes(dir.File(L"zarvlist.dll"), "http://a\r\n");
+    window = std::make_unique<MainWindow>(Make(dir.path(), &player), WindowOpeners{});
+    ASSERT_TRUE(window->Start());
+    EXPECT_EQ(ListCount(window->list1()), 0);
+    EXPECT_EQ(ListCount(window->list2()), 1);
+    EXPECT_TRUE(box.texts.empty()) << "nothing may come before the start-up prompt";
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/toolkit/controls.h"
 #include "stations/station_store.h"
+#include "support/failing_writer.h"
 #include "support/fake_services.h"
 #include "support/temp_dir.h"
 
@@ -16,7 +17,12 @@ namespace {
 
 struct EditorTest : ::testing::Test, FakeServiceSet {
     TempDir dir;
-    EditorHost host{Make(dir.path())};
+    FailingWriter writer;
+    EditorHost host{WithWriter(Make(dir.path()))};
+    Services WithWriter(Services s) {
+        s.files = &writer;
+        return s;
+    }
     std::wstring names() const { return NamesFilePath(dir.path()); }
     std::wstring urls() const { return UrlsFilePath(dir.path()); }
     StationEditor& Open() {
@@ -207,4 +213,148 @@ TEST_F(EditorTest, MainListShowsAnAddedStationOnlyAfterRefresh) {
     main.Command1_Click();
     ASSERT_EQ(ListCount(main.list1()), 2);
     EXPECT_EQ(ListText(main.list1(), 1), L"002 \u2605 新台");
+}
+
+TEST_F(EditorTest, NamesPastTheLastAddressDeleteTheirOwnRowOnly) {
+    WriteBytes(names(), "A\r\nB\r\nC\r\n");
+    WriteBytes(urls(), "a\r\nb\r\n");
+    StationEditor& e = Open();
+    Unlock(e);
+    Select(e, 0);
+    Select(e, 2);  // no address row 2: the address list must not keep row 0
+    EXPECT_EQ(ListIndex(e.item(kEdList2)), -1);
+    e.Command3_Click();
+    EXPECT_EQ(ReadBytes(names()), "A\r\nB\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "a\r\nb\r\n") << "the first station keeps its address";
+    EXPECT_EQ(ListCount(e.item(kEdList1)), 2);
+    EXPECT_EQ(ListCount(e.item(kEdList2)), 2);
+    EXPECT_TRUE(box.texts.empty());
+}
+
+TEST_F(EditorTest, LineBreaksInANameOrAddressAreRefusedAndKept) {
+    WriteBytes(names(), "A\r\n");
+    WriteBytes(urls(), "a\r\n");
+    StationEditor& e = Open();
+    const std::pair<std::wstring, std::wstring> typed[] = {
+        {L"Radio\rTwo", L"http://r"}, {L"Radio", L"http://r\n"}, {L"R\r\nX", L"u"}};
+    for (const auto& [name, url] : typed) {
+        box.texts.clear();
+        Type(e, name, url);
+        // A one-line box takes the break from WM_SETTEXT (as from a paste).
+        ASSERT_EQ(WindowText(e.item(kEdText1)) + WindowText(e.item(kEdText2)), name + url);
+        e.Command1_Click();
+        ASSERT_EQ(box.texts.size(), 1u);
+        EXPECT_EQ(box.texts[0], kLineBreakText);
+        EXPECT_EQ(box.styles[0], static_cast<UINT>(MB_OK | MB_ICONERROR));
+        EXPECT_EQ(WindowText(e.item(kEdText1)), name) << "the typed texts stay for correcting";
+        EXPECT_EQ(ReadBytes(names()), "A\r\n");
+        EXPECT_EQ(ReadBytes(urls()), "a\r\n");
+    }
+}
+
+TEST_F(EditorTest, DeleteRemovesNothingFromFilesChangedSinceTheyWereShown) {
+    struct Case {
+        const char* names;  // the files as another copy of the program left them meanwhile
+        const char* urls;
+    };
+    const Case cases[] = {
+        {"X\r\nB\r\n", "a\r\nb\r\n"},  // the selected name is another one now
+        {"A\r\nB\r\n", "z\r\nb\r\n"},  // the address beside it is
+        {"B\r\n", "b\r\n"},          // the selected station was deleted elsewhere
+    };
+    for (const Case& c : cases) {
+        WriteBytes(names(), "A\r\nB\r\n");
+        WriteBytes(urls(), "a\r\nb\r\n");
+        box.texts.clear();
+        StationEditor& e = Open();
+        e.Command2_Click();
+        Unlock(e);
+        Select(e, 0);
+        WriteBytes(names(), c.names);
+        WriteBytes(urls(), c.urls);
+        e.Command3_Click();
+        ASSERT_EQ(box.texts.size(), 1u) << c.names << c.urls;
+        EXPECT_EQ(box.texts[0], kFilesChangedText);
+        EXPECT_EQ(ReadBytes(names()), c.names);
+        EXPECT_EQ(ReadBytes(urls()), c.urls);
+        EXPECT_EQ(ListText(e.item(kEdList1), 0), DecodeStationLine(SplitStationLines(c.names)[0]))
+            << "the previews show the files as they are now";
+        EXPECT_EQ(writer.count, 0) << "nothing was written";
+    }
+
+    // A name without an address was shown: an address that appeared there since stops the delete.
+    WriteBytes(names(), "A\r\nB\r\n");
+    WriteBytes(urls(), "a\r\n");
+    box.texts.clear();
+    StationEditor& e = Open();
+    e.Command2_Click();
+    Select(e, 1);
+    AppendFileBytes(urls(), "b\r\n");
+    e.Command3_Click();
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], kFilesChangedText);
+    EXPECT_EQ(ReadBytes(names()), "A\r\nB\r\n");
+}
+
+TEST_F(EditorTest, AFailedTakeBackIsReportedAsFilesOutOfStep) {
+    WriteBytes(names(), "A\r\n");
+    WriteBytes(urls(), "a\r\n");
+    StationEditor& e = Open();
+    // Add: the name goes in (write 1), the address fails (2) and so does taking the name back (3).
+    writer.failing = {2, 3};
+    Type(e, L"B", L"b");
+    e.Command1_Click();
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], kOutOfStepText);
+    EXPECT_EQ(box.styles[0], static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(ReadBytes(names()), "A\r\nB\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "a\r\n");
+    EXPECT_EQ(ListCount(e.item(kEdList1)), 2) << "the previews show what the files hold";
+
+    // Delete: the name leaves (write 4), the address stays (5) and the name cannot come back (6).
+    writer.failing = {5, 6};
+    Unlock(e);
+    Select(e, 0);
+    e.Command3_Click();
+    ASSERT_EQ(box.texts.size(), 2u);
+    EXPECT_EQ(box.texts[1], kOutOfStepText);
+    EXPECT_EQ(ReadBytes(names()), "B\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "a\r\n");
+
+    // A take-back that works keeps the plain write-failure text.
+    writer.failing = {8};
+    Type(e, L"C", L"c");
+    e.Command1_Click();
+    ASSERT_EQ(box.texts.size(), 3u);
+    EXPECT_EQ(box.texts[2], kAddWriteFailedText);
+    EXPECT_EQ(ReadBytes(names()), "B\r\n") << "the name was taken back";
+    EXPECT_EQ(ReadBytes(urls()), "a\r\n");
+}
+
+TEST_F(EditorTest, StationFilesOverTheSizeLimitAreNeverTouched) {
+    const LONGLONG huge = static_cast<LONGLONG>(kMaxStationFileBytes) + 1;
+    WriteBytes(names(), "A\r\n");
+    ASSERT_TRUE(MakeFileOfSize(urls(), huge));
+    StationEditor& e = Open();
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], kTooLargeText);
+    EXPECT_EQ(box.styles[0], static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(ListCount(e.item(kEdList2)), 0);
+
+    Type(e, L"B", L"b");
+    e.Command1_Click();
+    ASSERT_EQ(box.texts.size(), 2u);
+    EXPECT_EQ(box.texts[1], kTooLargeText);
+    EXPECT_EQ(WindowText(e.item(kEdText1)), L"B");
+
+    Unlock(e);
+    Select(e, 0);
+    e.Command3_Click();
+    ASSERT_EQ(box.texts.size(), 3u);
+    EXPECT_EQ(box.texts[2], kTooLargeText);
+    EXPECT_EQ(writer.count, 0);
+    EXPECT_EQ(ReadBytes(names()), "A\r\n");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(urls().c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ((static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow, huge);
 }

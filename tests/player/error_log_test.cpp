@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/text.h"
 #include "temp_folder.h"
 
 namespace zarvio {
@@ -74,6 +76,25 @@ TEST(ErrorLog, RecordsAreAppendedAndSeparatedByAnEmptyLine) {
         kRecordStart + Ascii(FormatGeneralDate(second)) + kCodeLabel + "-2147467259\r\n\r\n" +
         kRecordStart + Ascii(FormatGeneralDate(second)) + kCodeLabel + "0\r\n\r\n";
     EXPECT_EQ(*bytes, expected);
+}
+
+TEST(ErrorLog, TwoCopiesAppendingAtTheSameTimeBothLandWhole) {
+    TempFolder dir;
+    const SYSTEMTIME t = At(2024, 3, 5, 14, 5, 9);
+    const std::string theirs = ToAnsi(FormatErrorRecord(t, 7));
+    // The other copy has the log open for its record, as the program opens it, and writes
+    // before and after our record goes in through a handle of our own.
+    FileHandle other(CreateFileW(dir.File(kLogName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(other);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(other.get(), theirs.data(), static_cast<DWORD>(theirs.size()), &written, nullptr));
+    ASSERT_TRUE(AppendErrorLog(dir.path(), t, kNoAddressErrorCode)) << "the open log must not shut us out";
+    ASSERT_TRUE(WriteFile(other.get(), theirs.data(), static_cast<DWORD>(theirs.size()), &written, nullptr));
+    other.reset();
+    const std::string ours = ToAnsi(FormatErrorRecord(t, kNoAddressErrorCode));
+    EXPECT_EQ(ReadFileBytes(dir.File(kLogName)).value_or(""), theirs + ours + theirs)
+        << "each write goes at the end, neither overwrites the other";
 }
 
 TEST(ErrorLog, MissingDirectoryFailsWithoutCreatingIt) {

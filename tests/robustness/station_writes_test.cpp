@@ -6,6 +6,7 @@
 #include "hostile_support.h"
 #include "platform/files.h"
 #include "stations/station_store.h"
+#include "support/failing_writer.h"
 #include "support/temp_dir.h"
 
 using namespace zarvio;
@@ -98,6 +99,65 @@ TEST_F(HostileWrites, RewriteOntoAFolderFailsAndLeavesNoSideFile) {
     const FolderContent before = Snapshot(dir.path());
     EXPECT_FALSE(RewriteStationFile(names(), {L"x"}));
     EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+TEST_F(HostileWrites, AddRefusesLineBreaksInEitherText) {
+    WriteBytes(names(), "a\r\n");
+    WriteBytes(urls(), "u\r\n");
+    const FolderContent before = Snapshot(dir.path());
+    for (const auto& [name, url] : {std::pair<const wchar_t*, const wchar_t*>{L"x\ry", L"v"}, {L"x", L"v\n"},
+                                    {L"\r\n", L"v"}}) {
+        FailingWriter writer;
+        EXPECT_EQ(AddStation(writer, dir.path(), name, url), StationChange::LineBreak);
+        EXPECT_EQ(writer.count, 0);
+    }
+    EXPECT_FALSE(AppendStation(dir.path(), L"x\ry", L"v"));
+    EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+TEST_F(HostileWrites, AnAddWhoseTakeBackFailsSaysTheFilesAreOutOfStep) {
+    // No names file before: taking the name back means removing the file again.
+    WriteBytes(urls(), "u\r\n");
+    FailingWriter writer;
+    writer.failing = {2, 3};
+    EXPECT_EQ(AddStation(writer, dir.path(), L"n", L"v"), StationChange::OutOfStep);
+    EXPECT_EQ(ReadBytes(names()), "n\r\n");
+    EXPECT_EQ(ReadBytes(urls()), "u\r\n");
+    writer.failing = {5};
+    EXPECT_EQ(AddStation(writer, dir.path(), L"m", L"w"), StationChange::NotWritten);
+    EXPECT_EQ(ReadBytes(names()), "n\r\n") << "taken back to its bytes before";
+}
+
+TEST_F(HostileWrites, RewriteKeepsTheFilesAttributesAndCreationTime) {
+    WriteBytes(names(), "a\r\nb\r\n");
+    // A creation time long past, so a new file could not have it by chance.
+    FILETIME created{};
+    SYSTEMTIME then{2001, 2, 0, 3, 4, 5, 6, 0};
+    ASSERT_TRUE(SystemTimeToFileTime(&then, &created));
+    {
+        FileHandle file(CreateFileW(names().c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(SetFileTime(file.get(), &created, nullptr, nullptr));
+    }
+    ASSERT_TRUE(SetFileAttributesW(names().c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    // Wine keeps no creation time of its own (setting one has no effect there), so that part
+    // is checked only where the file system took it.
+    WIN32_FILE_ATTRIBUTE_DATA set{};
+    ASSERT_TRUE(GetFileAttributesExW(names().c_str(), GetFileExInfoStandard, &set));
+    const bool keepsCreationTimes = CompareFileTime(&set.ftCreationTime, &created) == 0;
+    const FolderContent before = Snapshot(dir.path());
+
+    ASSERT_TRUE(RemoveStationLine(names(), 0));
+    EXPECT_EQ(ReadBytes(names()), "b\r\n");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(names().c_str(), GetFileExInfoStandard, &data));
+    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) << std::hex << data.dwFileAttributes;
+    if (keepsCreationTimes) {
+        EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &created), 0) << "the file is the old one, with new content";
+    }
+    FolderContent after = Snapshot(dir.path());
+    EXPECT_EQ(after.size(), before.size()) << "neither the new file nor the backup is left beside it";
 }
 
 }  // namespace

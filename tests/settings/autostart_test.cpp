@@ -70,6 +70,17 @@ TEST(AutostartPath, TheSeparatorIsAlwaysInsertedAndNothingIsQuoted) {
     EXPECT_EQ(AutostartProgramPath(L"C:\\", L"zarvio"), L"C:\\\\zarvio.exe");
 }
 
+TEST(AutostartValue, ThisProgramIsNamedByItsFileNameQuotedOrNot) {
+    EXPECT_TRUE(NamesThisProgram(kPath, kPath));
+    EXPECT_TRUE(NamesThisProgram(L" \"C:\\Program Files\\Zarvio Test\\ZARVIO.EXE\" ", kPath));
+    EXPECT_TRUE(NamesThisProgram(L"D:\\moved\\zarvio.exe", kPath)) << "this program from an earlier place";
+    EXPECT_FALSE(NamesThisProgram(L"C:\\Tools\\other.exe", kPath));
+    EXPECT_FALSE(NamesThisProgram(L"\"C:\\zarvio.exe\" /q", kPath)) << "a command line of arguments is not ours";
+    EXPECT_FALSE(NamesThisProgram(L"  ", kPath));
+    EXPECT_TRUE(NamesThisPath(L"\"" + std::wstring(kPath) + L"\"", kPath));
+    EXPECT_FALSE(NamesThisPath(L"D:\\moved\\zarvio.exe", kPath));
+}
+
 TEST_F(RunKeyTest, WriteThenReadGivesTheExactPathStoredUnquotedWithOneZero) {
     EXPECT_TRUE(SetAutostart(registry, kPath, true));
     DWORD type = 0;
@@ -145,6 +156,16 @@ TEST_F(RunKeyTest, AMachineValueTheAccountCannotChangeIsReportedAndNotDuplicated
     PutText(HKEY_LOCAL_MACHINE, L"D:\\elsewhere\\zarvio.exe");
     EXPECT_TRUE(SetAutostart(limited, kPath, true));
     EXPECT_EQ(Raw(HKEY_CURRENT_USER), std::wstring(kPath) + L'\0');
+}
+
+TEST_F(RunKeyTest, AQuotedMachineValueOfThisPathIsNotDuplicatedForTheAccount) {
+    RefusingRegistry limited(registry);
+    PutText(HKEY_LOCAL_MACHINE, L"\"" + std::wstring(kPath) + L"\"");
+    EXPECT_TRUE(SetAutostart(limited, kPath, true));
+    EXPECT_EQ(Raw(HKEY_CURRENT_USER), L"");
+    limited.refuseUser = true;
+    PutText(HKEY_LOCAL_MACHINE, L"C:\\Tools\\other.exe");
+    EXPECT_FALSE(SetAutostart(limited, kPath, true)) << "another program's value does not register this one";
 }
 
 TEST_F(RunKeyTest, AMachineWriteRemovesAnEarlierPerUserRegistration) {

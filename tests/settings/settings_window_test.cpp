@@ -1,5 +1,7 @@
 #include "settings_fixture.h"
 
+#include <uxtheme.h>
+
 #include "app/main_window.h"
 #include "platform/toolkit/twips.h"
 #include "support/control_pixels.h"
@@ -124,7 +126,8 @@ TEST_F(SettingsTest, OnlyTheThreeUnitCharactersOfLabel1ShowBesideTheBoxes) {
 }
 
 TEST_F(SettingsTest, ARegistrationIsTickedAndRewrittenWithTheCurrentPath) {
-    registry.Put(RegistryRoot::LocalMachine, kRunSubkey, kAutostartValueName, REG_SZ, L"  D:\\old place\\zarvio.exe ");
+    registry.Put(RegistryRoot::LocalMachine, kRunSubkey, kAutostartValueName, REG_SZ,
+                 L"  D:\\old place\\test_settings.exe ");
     ASSERT_TRUE(window.Open());
     EXPECT_TRUE(IsChecked(item(kSetCheck1)));
     EXPECT_EQ(window.ProgramPath(), dir.path() + L"\\test_settings.exe");
@@ -170,9 +173,13 @@ TEST_F(SettingsTest, TheBoxShowsWhetherARegistrationExistsAfterRefusals) {
     EXPECT_FALSE(UserHas());
 
     registry.refuseUser = true;
+    box.texts.clear();
     SendMessageW(item(kSetCheck1), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsChecked(item(kSetCheck1))) << "both hives refused: not registered";
     EXPECT_TRUE(registry.values.empty());
+    ASSERT_EQ(box.texts.size(), 1u) << "the user is told the tick did not take";
+    EXPECT_EQ(box.texts[0], kAutostartRefusedText);
+    EXPECT_EQ(box.styles[0], static_cast<UINT>(MB_OK | MB_ICONERROR));
 }
 
 TEST_F(SettingsTest, AMachineRegistrationThatCannotBeRemovedKeepsTheBoxTicked) {
@@ -189,12 +196,51 @@ TEST_F(SettingsTest, AMachineRegistrationThatCannotBeRemovedKeepsTheBoxTicked) {
     EXPECT_EQ(MachineValue(), window.ProgramPath());
 }
 
-TEST_F(SettingsTest, ARegistrationForThisAccountAloneAlsoTicksTheBox) {
-    registry.Put(RegistryRoot::CurrentUser, kRunSubkey, kAutostartValueName, REG_SZ, L"D:\\zarvio.exe");
+TEST_F(SettingsTest, OpeningRenewsARegistrationOnlyInTheHiveItWasFoundIn) {
+    // Found for this account alone: renewed there, and the machine's hive gets nothing.
+    registry.Put(RegistryRoot::CurrentUser, kRunSubkey, kAutostartValueName, REG_SZ, L"D:\\test_settings.exe");
     ASSERT_TRUE(window.Open());
     EXPECT_TRUE(IsChecked(item(kSetCheck1)));
-    EXPECT_EQ(MachineValue(), window.ProgramPath()) << "moved to the machine once that is allowed";
-    EXPECT_FALSE(UserHas());
+    EXPECT_EQ(UserValue(), window.ProgramPath());
+    EXPECT_FALSE(MachineHas());
+
+    // Found machine-wide by an account that may not change it: no per-user value appears.
+    FakeServiceSet limited;
+    limited.registry.refuseMachine = true;
+    limited.registry.Put(RegistryRoot::LocalMachine, kRunSubkey, kAutostartValueName, REG_SZ,
+                         L"D:\\old place\\test_settings.exe");
+    SettingsWindow w(limited.Make(dir.path()));
+    ASSERT_TRUE(w.Open());
+    EXPECT_TRUE(IsChecked(w.item(kSetCheck1)));
+    EXPECT_FALSE(limited.registry.Has(RegistryRoot::CurrentUser, kRunSubkey, kAutostartValueName));
+    EXPECT_EQ(limited.registry.writes, 0);
+    EXPECT_TRUE(limited.box.texts.empty());
+}
+
+TEST_F(SettingsTest, AQuotedMachineValueOfThisPathIsThisProgramsAndIsNotDuplicated) {
+    registry.refuseMachine = true;
+    registry.Put(RegistryRoot::LocalMachine, kRunSubkey, kAutostartValueName, REG_SZ,
+                 L"\"" + window.ProgramPath() + L"\"");
+    ASSERT_TRUE(window.Open());
+    EXPECT_TRUE(IsChecked(item(kSetCheck1)));
+    SendMessageW(item(kSetCheck1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsChecked(item(kSetCheck1))) << "the machine's value could not be removed";
+    // Ticked by the limited account: the machine's value already starts this very copy.
+    SetChecked(item(kSetCheck1), false);
+    SendMessageW(item(kSetCheck1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsChecked(item(kSetCheck1)));
+    EXPECT_FALSE(UserHas()) << "a second registration would start a second copy";
+    EXPECT_TRUE(box.texts.empty());
+}
+
+TEST_F(SettingsTest, AnotherProgramsValueLeavesTheBoxClearAndATickReplacesIt) {
+    registry.Put(RegistryRoot::LocalMachine, kRunSubkey, kAutostartValueName, REG_SZ, L"\"C:\\Tools\\other.exe\" /q");
+    ASSERT_TRUE(window.Open());
+    EXPECT_FALSE(IsChecked(item(kSetCheck1)));
+    EXPECT_EQ(registry.writes, 0);
+    SendMessageW(item(kSetCheck1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsChecked(item(kSetCheck1)));
+    EXPECT_EQ(MachineValue(), window.ProgramPath());
 }
 
 TEST_F(SettingsTest, OffScreenListReadsList3TrimmedAndUpperCased) {
@@ -241,4 +287,17 @@ TEST_F(SettingsTest, MainWindowCommandsOpenTheOneWindowAndShowItAsItWasLeft) {
     EXPECT_FALSE(SetEnabled());
     EXPECT_TRUE(ResetEnabled());
     EXPECT_TRUE(window.timer1Running());
+}
+
+TEST_F(SettingsTest, ColouredCheckBoxesGoWithoutTheThemeAndKeepTheirColours) {
+    // A themed check box paints its caption in the theme's colour on Windows; the tests' prefix
+    // runs Wine's light theme so that a box still themed shows here.
+    EXPECT_TRUE(IsThemeActive()) << "the test prefix has no visual style switched on";
+    MainWindow main(Make(dir.path()), {});
+    ASSERT_TRUE(main.Start());
+    ASSERT_TRUE(window.Open());
+    EXPECT_EQ(GetWindowTheme(main.check1()), nullptr) << "√ 窗体置顶";
+    EXPECT_EQ(GetWindowTheme(item(kSetCheck1)), nullptr) << "程序随系统启动";
+    EXPECT_GT(Render(main.check1()).Count(RGB(0, 128, 128)), 0) << "teal caption";
+    EXPECT_GT(Render(item(kSetCheck1)).Count(RGB(255, 0, 0)), 0) << "red caption";
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/files.h"
+#include "platform/handles.h"
 
 namespace zarvio::test {
 
@@ -45,6 +46,14 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
     DWORD written = 0;
     WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(f);
+}
+
+bool MakeFileOfSize(const std::wstring& path, LONGLONG size) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER at{};
+    at.QuadPart = size;
+    return SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
 }
 
 }  // namespace zarvio::test

@@ -25,5 +25,7 @@ private:
 
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
+// Makes path a file of the given size without writing its bytes (sparse where the disk allows).
+bool MakeFileOfSize(const std::wstring& path, LONGLONG size);
 
 }  // namespace zarvio::test

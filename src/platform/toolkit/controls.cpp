@@ -133,6 +133,12 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             RefreshClockPanels(hwnd);
             return 0;
         }
+        if (msg == WM_SIZE || msg == SB_SETPARTS) {
+            // The parts moved: their tips follow.
+            const LRESULT result = CallWindowProcW(g_baseProc[K], hwnd, msg, wParam, lParam);
+            if (Form* form = Form::FromWindow(GetAncestor(hwnd, GA_ROOT))) form->PlacePanelToolTips(hwnd);
+            return result;
+        }
         if (msg == WM_DESTROY) {
             KillTimer(hwnd, kClockTimer);
             RemovePropW(hwnd, kClockPanelsProp);
@@ -219,8 +225,11 @@ void ConfigureStatusBar(HWND bar, const PanelSpec* panels, int count) {
         if (panels[i].kind == PanelKind::Time) timePanel = i;
     }
     SendMessageW(bar, SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
-    for (int i = 0; i < count; ++i)
-        SendMessageW(bar, SB_SETTIPTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(panels[i].tooltip.c_str()));
+    if (Form* form = Form::FromWindow(GetAncestor(bar, GA_ROOT))) {
+        std::vector<std::wstring> tips;
+        for (int i = 0; i < count; ++i) tips.push_back(panels[i].tooltip);
+        form->SetPanelToolTips(bar, tips);
+    }
     SetPropW(bar, kClockPanelsProp,
              reinterpret_cast<HANDLE>(static_cast<UINT_PTR>((datePanel + 1) | ((timePanel + 1) << 8))));
     RefreshClockPanels(bar);

@@ -1,6 +1,7 @@
 #include "platform/toolkit/form.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "platform/toolkit/class_names.h"
 #include "platform/toolkit/controls.h"
@@ -112,7 +113,7 @@ HWND Form::AddSlider(HWND parent, int id, TwipsRect r, int minimum, int maximum)
     return s;
 }
 HWND Form::AddStatusBar(int id, TwipsRect r) {
-    return AddChild(kStatusBarClass, SBT_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
+    return AddChild(kStatusBarClass, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0,
                     hwnd_, id, r, L"");
 }
 
@@ -125,6 +126,13 @@ void Form::SetColors(HWND control, std::optional<COLORREF> text, std::optional<C
     Colors& c = colors_[control];
     c.text = text;
     c.back.reset(back ? CreateSolidBrush(*back) : nullptr);
+    // With visual styles a check box draws its caption in the theme's colour, whatever
+    // WM_CTLCOLORSTATIC asks for: a box with a caption colour of its own goes without the theme.
+    // A blank names no theme class on Windows and Wine alike (Wine ignores an empty name).
+    wchar_t cls[64] = {};
+    if (text && GetClassNameW(control, cls, 64) &&
+        (lstrcmpiW(cls, kCheckBoxClass) == 0 || lstrcmpiW(cls, kOptionClass) == 0))
+        SetWindowTheme(control, L" ", L" ");
     InvalidateRect(control, nullptr, TRUE);
 }
 
@@ -159,8 +167,45 @@ std::wstring Form::ToolTip(HWND control) const {
     return it == tips_.end() ? std::wstring() : it->second;
 }
 
+void Form::SetPanelToolTips(HWND bar, const std::vector<std::wstring>& tips) {
+    if (!tooltip_) return;
+    // The status bar's own part tips show only for a part whose text is cut or that holds only
+    // an icon; tools of the form's tooltip show for every part.
+    std::vector<std::wstring>& kept = panelTips_[bar];
+    for (size_t i = 0; i < kept.size(); ++i) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = bar;
+        ti.uId = i;
+        SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    kept = tips;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = bar;
+        ti.uId = i;
+        SendMessageW(bar, SB_GETRECT, i, reinterpret_cast<LPARAM>(&ti.rect));
+        ti.lpszText = const_cast<wchar_t*>(kept[i].c_str());
+        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+void Form::PlacePanelToolTips(HWND bar) {
+    auto it = panelTips_.find(bar);
+    if (!tooltip_ || it == panelTips_.end()) return;
+    for (size_t i = 0; i < it->second.size(); ++i) {
+        TTTOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = bar;
+        ti.uId = i;
+        SendMessageW(bar, SB_GETRECT, i, reinterpret_cast<LPARAM>(&ti.rect));
+        SendMessageW(tooltip_.get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
 void Form::RelayToolTip(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!tooltip_ || !tips_.count(control)) return;
+    if (!tooltip_ || (!tips_.count(control) && !panelTips_.count(control))) return;
     MSG m{control, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
     DWORD pos = GetMessagePos();
     m.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
@@ -206,6 +251,7 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         form->hwnd_ = nullptr;
         form->colors_.clear();
         form->tips_.clear();
+        form->panelTips_.clear();
         form->fonts_.clear();  // the controls are gone, so are their fonts' users
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -245,6 +291,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         if (Form_QueryUnload()) DestroyWindow(hwnd_);
         return 0;
+    case WM_DPICHANGED:
+        for (const auto& bar : panelTips_) PlacePanelToolTips(bar.first);
+        break;
     case WM_DESTROY:
         Form_Unload();
         tooltip_.reset();  // unowned, so it does not go with the form by itself

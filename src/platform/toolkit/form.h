@@ -70,6 +70,11 @@ public:
     std::wstring ToolTip(HWND control) const;
     HWND ToolTipWindow() const { return tooltip_.get(); }
 
+    // Gives each part of a status bar its own tip: a tool of the form's tooltip over the part's
+    // rectangle. PlacePanelToolTips moves the tools to where the parts now are.
+    void SetPanelToolTips(HWND bar, const std::vector<std::wstring>& tips);
+    void PlacePanelToolTips(HWND bar);
+
     // Mouse messages of the toolkit's controls pass through here so their tooltips show.
     void RelayToolTip(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -112,6 +117,7 @@ private:
     std::vector<Font> fonts_;
     std::map<HWND, Colors> colors_;
     std::map<HWND, std::wstring> tips_;
+    std::map<HWND, std::vector<std::wstring>> panelTips_;  // status bar -> one tip per part
     std::vector<LineSpec> lines_;
 };
 
