@@ -120,6 +120,7 @@ void AboutWindow::Form_MouseMove() {
 
 void AboutWindow::OnCommand(int id, int code, HWND) {
     if (id == kAbLabel3 && code == STN_CLICKED) Label3_Click();
+    if (id == IDCANCEL) SendMessageW(hwnd(), WM_CLOSE, 0, 0);  // Esc: as the close box
 }
 
 void AboutWindow::OnControlMouseMove(int id, HWND) {

@@ -4,6 +4,7 @@
 
 #include "about/about_window.h"
 #include "app/main_window.h"
+#include "app/message_loop.h"
 #include "editor/station_editor.h"
 #include "platform/com_support.h"
 #include "platform/media_player_wmp.h"
@@ -50,14 +51,7 @@ int RunApplication(HINSTANCE) {
     MainWindow main(services, std::move(openers));
     if (!main.Start()) return 0;  // the user chose not to run a second copy
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(GetActiveWindow(), &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return static_cast<int>(msg.wParam);
+    return RunMessageLoop();
 }
 
 }  // namespace zarvio

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include "app/product.h"
@@ -57,7 +58,8 @@ bool MainWindow::Start() {
     o.icon = icon_.get();
     if (!Create(o)) return false;  // Form_Load ran the start-up steps before the prompt
     // Step 8: another copy.
-    if (services_.instance && services_.instance->AnotherCopyRunning()) {
+    const bool secondCopy = services_.instance && services_.instance->AnotherCopyRunning();
+    if (secondCopy) {
         const int answer = services_.messageBox->Show(hwnd(), kAnotherCopyText, kAnotherCopyTitle,
                                                       kAnotherCopyStyle);
         if (answer != IDYES) {
@@ -68,6 +70,9 @@ bool MainWindow::Start() {
     AddTrayIcon();                  // step 9
     ShowWindow(hwnd(), SW_SHOW);    // step 10
     UpdateWindow(hwnd());
+    // The media keys work from anywhere while the program runs. A second copy leaves them to
+    // the first, so one press never plays in two copies at once.
+    if (!secondCopy) hotKeys_.Register(hwnd());
     return true;
 }
 
@@ -87,8 +92,10 @@ void MainWindow::BuildControls() {
     };
     ConfigureStatusBar(statusBar_, panels, 4);
 
-    // The address list lies below the client area and is never seen.
+    // The address list lies below the client area and is never seen, so the Tab key passes it
+    // by: the focus would vanish from sight.
     list2_ = AddListBox(hwnd(), kIdList2, {1560, 3960, 4575, 2220});
+    SetWindowLongPtrW(list2_, GWL_STYLE, GetWindowLongPtrW(list2_, GWL_STYLE) & ~WS_TABSTOP);
 
     const ButtonRow buttons[] = {
         {kIdCommand1, {3960, 120, 1335, 300}, L"刷新列表(&R)",
@@ -108,6 +115,9 @@ void MainWindow::BuildControls() {
     SetColors(label, RGB(255, 0, 0));
     SetFont(label, {L"宋体", 90, true});
     SetToolTip(label, L"音量调节。");
+    // Behind the slider, which sits between its "-" and "+". Lowering the label rather than
+    // raising the slider keeps the slider's place in the tab order.
+    SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     const ButtonRow more[] = {
         {kIdCommand5, {3960, 1920, 1335, 300}, L"关于...", L"播放器信息以及作者的一些信息等。"},
@@ -118,9 +128,6 @@ void MainWindow::BuildControls() {
     check1_ = AddCheckBox(hwnd(), kIdCheck1, {3960, 2280, 1335, 300}, L"√ 窗体置顶");
     SetColors(check1_, kTeal);
     SetToolTip(check1_, L"选择保持窗体总在其他窗体的前面。");
-
-    // The slider must lie above the label so that it sits between the label's "-" and "+".
-    SetWindowPos(slider_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     AddLine({0, 20, 3840, 20, 2, kGreen});
     AddLine({0, 660, 3870, 660, 3, kGreen});
@@ -149,10 +156,13 @@ bool MainWindow::Form_QueryUnload() {
     return false;
 }
 
+void MainWindow::Form_Unload() { hotKeys_.Unregister(); }
+
 void MainWindow::ExitProgram() {
     skin::ExitSkin(hwnd());                                     // step 1: the skin lets go
     if (trayAdded_ && services_.tray) services_.tray->Remove(TraySpec());  // step 2
     trayAdded_ = false;
+    hotKeys_.Unregister();  // the media keys go back to the system before the process ends
     if (services_.browser) services_.browser->Open(kForumThreadUrl);       // step 4
     if (services_.processExit) services_.processExit->Exit(0);             // step 5
 }
@@ -194,7 +204,40 @@ void MainWindow::List1_DblClick() {
 }
 
 void MainWindow::ShowPlayState(int state) {
-    if (auto text = PlayStatePanelText(state)) SetPanelText(statusBar_, 0, *text);
+    if (auto text = PlayStatePanelText(state)) {
+        SetPanelText(statusBar_, 0, *text);
+        lastListedState_ = state;
+    }
+}
+
+void MainWindow::HandleMediaKey(MediaKey key, MediaKeySource source) {
+    if (mediaKeyFilter_.Accept(key, source, GetTickCount())) RunMediaKey(key);
+}
+
+void MainWindow::RunMediaKey(MediaKey key) {
+    switch (key) {
+    case MediaKey::PlayPause:
+        // Connecting, buffering or playing: the key stops; otherwise it plays.
+        if (lastListedState_ == 9 || lastListedState_ == 6 || lastListedState_ == 3)
+            Command4_Click();
+        else
+            Command3_Click();
+        break;
+    case MediaKey::Play: Command3_Click(); break;
+    case MediaKey::Pause:  // no pausing in this player: a stream cannot resume where it paused
+    case MediaKey::Stop: Command4_Click(); break;
+    case MediaKey::Next: StepStation(+1); break;
+    case MediaKey::Previous: StepStation(-1); break;
+    }
+}
+
+void MainWindow::StepStation(int step) {
+    const int count = ListCount(list1_);
+    if (count == 0) return;
+    const int index = ListIndex(list1_);
+    const int next = index < 0 ? (step > 0 ? 0 : count - 1) : ((index + step) % count + count) % count;
+    SetListIndex(list1_, next);  // also scrolls the entry into view
+    List1_DblClick();
 }
 
 void MainWindow::Slider1_Change() {
@@ -215,7 +258,9 @@ void MainWindow::RestoreVolume() {
 }
 
 TrayIconSpec MainWindow::TraySpec() const {
-    return TrayIconSpec{hwnd(), 1, kTrayCallbackMessage, icon_.get(), TrayTipText()};
+    // Version 3 keeps the mouse messages as they were and adds the keyboard's: NIN_KEYSELECT
+    // and WM_CONTEXTMENU.
+    return TrayIconSpec{hwnd(), 1, kTrayCallbackMessage, icon_.get(), TrayTipText(), NOTIFYICON_VERSION};
 }
 
 void MainWindow::AddTrayIcon() {
@@ -226,17 +271,26 @@ void MainWindow::AddTrayIcon() {
 void MainWindow::HandleTrayMessage(UINT mouseMessage) {
     switch (mouseMessage) {
     case WM_LBUTTONDBLCLK:
-        ShowWindow(hwnd(), SW_RESTORE);
-        SetForegroundWindow(hwnd());
-        ShowWindow(hwnd(), SW_SHOW);
+    case NIN_KEYSELECT:  // Enter or space on the icon
+        RestoreFromTray();
         break;
     case WM_RBUTTONUP:
+    case WM_CONTEXTMENU:  // the menu key or Shift+F10 on the icon
+        // The shell may follow a right-click's release with WM_CONTEXTMENU, which then arrives
+        // while the menu it opened is still up: one click, one menu.
+        if (trayMenuOpen_) break;
         SetForegroundWindow(hwnd());
         ShowTrayMenu();
         break;
     default:
         break;  // single clicks and movements over the icon do nothing
     }
+}
+
+void MainWindow::RestoreFromTray() {
+    ShowWindow(hwnd(), SW_RESTORE);
+    SetForegroundWindow(hwnd());
+    ShowWindow(hwnd(), SW_SHOW);
 }
 
 void MainWindow::ShowTrayMenu() {
@@ -252,8 +306,10 @@ void MainWindow::ShowTrayMenu() {
     AppendMenuW(menu.get(), MF_STRING, kMenuExit, L"退出(&E)");
     POINT pt{};
     GetCursorPos(&pt);
+    trayMenuOpen_ = true;
     const int command = static_cast<int>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, hwnd(), nullptr));
+    trayMenuOpen_ = false;
     // Without this the menu would not close when the user clicks elsewhere next time.
     PostMessageW(hwnd(), WM_NULL, 0, 0);
     if (command) RunMenuCommand(command);
@@ -281,6 +337,11 @@ void MainWindow::OnCommand(int id, int code, HWND) {
     case kIdCommand6: if (code == BN_CLICKED) RunMenuCommand(kMenuSettings); break;
     case kIdCheck1: if (code == BN_CLICKED) Check1_Click(); break;
     case kIdList1: if (code == LBN_DBLCLK) List1_DblClick(); break;
+    case IDOK:
+        // Enter: the dialog keys report it as IDOK. In the station list it plays the selected
+        // station as a double-click does; elsewhere it does nothing.
+        if (GetFocus() == list1_) List1_DblClick();
+        break;
     default: break;
     }
 }
@@ -303,6 +364,18 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
         handled = true;
         HandleTrayMessage(static_cast<UINT>(LOWORD(lParam)));
         return 0;
+    }
+    if (msg == WM_HOTKEY) {
+        if (auto key = MediaKeyFromVirtualKey(HIWORD(lParam))) HandleMediaKey(*key, MediaKeySource::HotKey);
+        handled = true;
+        return 0;
+    }
+    if (msg == WM_APPCOMMAND) {
+        auto key = MediaKeyFromAppCommand(GET_APPCOMMAND_LPARAM(lParam));
+        if (!key) return 0;  // not ours: the default procedure passes it on
+        HandleMediaKey(*key, MediaKeySource::AppCommand);
+        handled = true;
+        return TRUE;
     }
     if (msg == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
         // The shell restarted and forgot every icon: add ours again.

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "app/media_hot_keys.h"
+#include "app/media_keys.h"
 #include "platform/handles.h"
 #include "platform/services.h"
 #include "platform/toolkit/form.h"
@@ -55,6 +57,8 @@ public:
     void HandleTrayMessage(UINT mouseMessage);
     void ShowTrayMenu();
     void RunMenuCommand(int command);
+    // A media key press, whichever way it arrived; a second report of one press does nothing.
+    void HandleMediaKey(MediaKey key, MediaKeySource source);
 
     HWND list1() const { return list1_; }
     HWND list2() const { return list2_; }
@@ -63,11 +67,13 @@ public:
     HWND check1() const { return check1_; }
     HWND button(int id) const { return GetDlgItem(hwnd(), id); }
     bool trayIconAdded() const { return trayAdded_; }
+    int mediaHotKeysHeld() const { return hotKeys_.registered(); }
 
 private:
     void BuildControls() override;
     void Form_Load() override;
     bool Form_QueryUnload() override;
+    void Form_Unload() override;
     void OnCommand(int id, int code, HWND control) override;
     void OnHScroll(HWND control, int code) override;
     void OnControlMouseMove(int id, HWND control) override;
@@ -77,12 +83,19 @@ private:
 
     TrayIconSpec TraySpec() const;
     void AddTrayIcon();
+    void RestoreFromTray();
+    void RunMediaKey(MediaKey key);
+    void StepStation(int step);  // +1 the next entry, -1 the previous, wrapping at both ends
 
     Services services_;
     WindowOpeners openers_;
     Icon icon_;
     UINT taskbarCreatedMessage_ = 0;
     bool trayAdded_ = false;
+    bool trayMenuOpen_ = false;
+    MediaHotKeys hotKeys_;
+    MediaKeyFilter mediaKeyFilter_;
+    int lastListedState_ = 0;  // the last play state that changed panel 1; 0 before any
     HWND list1_ = nullptr, list2_ = nullptr, statusBar_ = nullptr, slider_ = nullptr, check1_ = nullptr;
 };
 

@@ -251,6 +251,7 @@ void StationEditor::OnCommand(int id, int code, HWND) {
     case kEdCheck1: if (code == BN_CLICKED) Check1_Click(); break;
     case kEdList1: if (code == LBN_SELCHANGE) List1_Click(); break;
     case kEdList2: if (code == LBN_SELCHANGE) List2_Click(); break;
+    case IDCANCEL: SendMessageW(hwnd(), WM_CLOSE, 0, 0); break;  // Esc: as the close box
     default: break;
     }
 }

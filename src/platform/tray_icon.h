@@ -12,6 +12,8 @@ struct TrayIconSpec {
     UINT callbackMessage = 0;
     HICON icon = nullptr;
     std::wstring tip;
+    // The shell's behaviour version (NIM_SETVERSION) set after every add; 0 keeps the default.
+    UINT version = 0;
 };
 
 class TrayIconService {

@@ -21,7 +21,13 @@ NOTIFYICONDATAW MakeRecord(const TrayIconSpec& spec) {
 
 bool Win32TrayIcon::Add(const TrayIconSpec& spec) {
     NOTIFYICONDATAW nid = MakeRecord(spec);
-    return Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+    if (!Shell_NotifyIconW(NIM_ADD, &nid)) return false;
+    // The shell forgets the version with the icon, so every add declares it again.
+    if (spec.version != 0) {
+        nid.uVersion = spec.version;
+        Shell_NotifyIconW(NIM_SETVERSION, &nid);  // an older shell keeps its default messages
+    }
+    return true;
 }
 
 bool Win32TrayIcon::Remove(const TrayIconSpec& spec) {

@@ -182,6 +182,7 @@ void SettingsWindow::OnCommand(int id, int code, HWND) {
     case kSetCommand1: Command1_Click(); break;
     case kSetCommand2: Command2_Click(); break;
     case kSetCommand3: Command3_Click(); break;
+    case IDCANCEL: SendMessageW(hwnd(), WM_CLOSE, 0, 0); break;  // Esc: as the close box
     default: break;
     }
 }

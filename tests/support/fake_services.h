@@ -26,7 +26,13 @@ struct FakeMessageBox : MessageBoxService {
 struct FakeTray : TrayIconService {
     int adds = 0, removes = 0;
     std::wstring tip;
-    bool Add(const TrayIconSpec& s) override { ++adds; tip = s.tip; return true; }
+    std::vector<UINT> versions;  // the version declared with each add
+    bool Add(const TrayIconSpec& s) override {
+        ++adds;
+        tip = s.tip;
+        versions.push_back(s.version);
+        return true;
+    }
     bool Remove(const TrayIconSpec&) override { ++removes; return true; }
 };
 struct FakeInstance : InstanceService {

@@ -117,6 +117,18 @@ HWND Form::AddStatusBar(int id, TwipsRect r) {
                     hwnd_, id, r, L"");
 }
 
+// Like a dialog: an activated form hands the focus to the control that last had it, the first
+// time to its first control in tab order; without this the form itself would hold the focus
+// and the keyboard would reach no control until a click.
+bool Form::RestoreFocus() {
+    HWND target = lastFocus_;
+    if (!target || !IsChild(hwnd_, target) || !IsWindowVisible(target) || !IsWindowEnabled(target))
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (!target || !(GetWindowLongPtrW(target, GWL_STYLE) & WS_TABSTOP)) return false;
+    SetFocus(target);
+    return true;
+}
+
 void Form::AddLine(const LineSpec& line) {
     lines_.push_back(line);
     if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
@@ -249,6 +261,7 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         form->hwnd_ = nullptr;
+        form->lastFocus_ = nullptr;
         form->colors_.clear();
         form->tips_.clear();
         form->panelTips_.clear();
@@ -288,6 +301,14 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         PaintLines(paint.get());
         return 0;
     }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (!HIWORD(wParam) && RestoreFocus()) {
+            return 0;  // not to the default procedure, which would give the form itself the focus
+        }
+        break;
     case WM_CLOSE:
         if (Form_QueryUnload()) DestroyWindow(hwnd_);
         return 0;

@@ -109,8 +109,11 @@ private:
     void PaintLines(HDC dc);
     HWND AddChild(const wchar_t* cls, DWORD style, DWORD exStyle, HWND parent, int id, TwipsRect r,
                   const std::wstring& text);
+    bool RestoreFocus();
+
 
     HWND hwnd_ = nullptr;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the form was last deactivated
     Brush background_;
     COLORREF backgroundColour_ = 0;
     UniqueHandle<HWND, WindowTraits> tooltip_;

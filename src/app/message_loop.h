@@ -1,0 +1,15 @@
+// The program's message loop. Tests pump their messages through the same step, so the keyboard
+// behaves in them as it does in the program.
+#pragma once
+#include <windows.h>
+
+namespace zarvio {
+
+// Hands one message to the program: the active window's dialog keys (Tab, Enter, Esc, the
+// access keys) first, then the window procedure.
+void DispatchProgramMessage(MSG& msg);
+
+// Runs until WM_QUIT; returns its exit code.
+int RunMessageLoop();
+
+}  // namespace zarvio
