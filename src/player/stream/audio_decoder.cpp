@@ -8,8 +8,8 @@ namespace zarvio::stream {
 std::unique_ptr<AudioDecoder> CreateAudioDecoder(const AudioFrame& first) {
     if (first.codec == AudioCodec::Aac) return CreateMftAacDecoder(first);
     // Windows' ACM codec is for Layer III; its MPEG audio transform is for Layers I and II.
-    // Each is the other's stand-in where a system lacks one (Wine has no MPEG audio transform,
-    // but its ACM codec takes every layer).
+    // Each is the other's stand-in where a system lacks one: Wine has no MPEG audio transform,
+    // but its ACM codec takes Layer II as well.
     if (first.mpeg.layer == 3) {
         if (auto d = CreateAcmMpegDecoder(first)) return d;
         return CreateMftMpegDecoder(first);
