@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "player/stream/audio_decoder.h"
-#include "stream_io/frame_walk.h"
+#include "support/frame_walk.h"
 #include "support/audio_analysis.h"
 #include "support/stream_world.h"
 
