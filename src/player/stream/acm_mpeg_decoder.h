@@ -1,5 +1,6 @@
 // MPEG audio through the Audio Compression Manager: Layer III with the system's MP3 codec, and
-// Layers I and II where an installed codec takes MPEG-1 audio (Wine's does; Windows' does not).
+// Layers I and II where an installed codec takes MPEG-1 audio (Wine's does; Windows' own codec
+// is for Layer III only).
 #pragma once
 #include <cstdint>
 #include <memory>
