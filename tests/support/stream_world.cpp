@@ -62,6 +62,7 @@ std::optional<StreamServer> FindStreamServer() {
     StreamServer s;
     s.httpPort = JsonInt(json, "http_port");
     s.httpsPort = JsonInt(json, "https_port");
+    s.untrustedHttpsPort = JsonInt(json, "untrusted_https_port");
     s.caCertificate = WinePathOf(JsonString(json, "ca_der"));
     if (s.httpPort == 0) return std::nullopt;
     return s;
@@ -75,6 +76,12 @@ std::wstring ServerUrl(const std::wstring& path) {
 std::wstring SecureServerUrl(const std::wstring& path) {
     const auto s = FindStreamServer();
     return s && s->httpsPort ? L"https://localhost:" + std::to_wstring(s->httpsPort) + path : std::wstring();
+}
+
+std::wstring UntrustedServerUrl(const std::wstring& path) {
+    const auto s = FindStreamServer();
+    return s && s->untrustedHttpsPort ? L"https://localhost:" + std::to_wstring(s->untrustedHttpsPort) + path
+                                      : std::wstring();
 }
 
 }  // namespace zarvio::test

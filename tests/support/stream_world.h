@@ -21,6 +21,7 @@ std::string ReadMedia(const std::wstring& name);
 struct StreamServer {
     int httpPort = 0;
     int httpsPort = 0;            // 0 when the server has no TLS listener
+    int untrustedHttpsPort = 0;   // TLS with a self-signed certificate nobody trusts
     std::wstring caCertificate;   // Windows path of the test authority's DER certificate
 };
 std::optional<StreamServer> FindStreamServer();
@@ -29,5 +30,7 @@ std::optional<StreamServer> FindStreamServer();
 std::wstring ServerUrl(const std::wstring& path);
 // "https://localhost:PORT" + path; empty without a TLS listener.
 std::wstring SecureServerUrl(const std::wstring& path);
+// The same on the listener whose certificate is self-signed.
+std::wstring UntrustedServerUrl(const std::wstring& path);
 
 }  // namespace zarvio::test

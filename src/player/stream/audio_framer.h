@@ -34,8 +34,31 @@ public:
     // Forgets everything pushed and the locked format (a new connection or a discontinuity).
     void Reset();
 
-    // Bytes skipped as noise since the last Reset.
+    // Bytes skipped as noise since the last Reset. ID3v2 tags are skipped whole by their stated
+    // size and do not count: a tag with a picture can be far longer than any noise.
     uint64_t SkippedBytes() const;
+
+private:
+    // What the stream is locked to: frames of another kind are noise.
+    struct Format {
+        AudioCodec codec = AudioCodec::MpegAudio;
+        int version = 0;  // MPEG audio only
+        int layer = 0;    // MPEG audio only
+        int audioObjectType = 0;  // AAC only
+        int sampleRate = 0;
+        int channels = 0;
+        bool operator==(const Format&) const = default;
+    };
+    struct Probe;
+
+    Probe ProbeAt(size_t offset) const;
+    bool Fits(const Format& format) const;
+
+    std::vector<uint8_t> buffer_;
+    size_t pos_ = 0;               // where the unread bytes start
+    uint64_t tagLeft_ = 0;         // bytes of an ID3v2 tag still to drop
+    std::optional<Format> locked_;
+    uint64_t skipped_ = 0;
 };
 
 }  // namespace zarvio::stream

@@ -18,6 +18,8 @@ enum class FailureCause {
     BadAddress,         // the address cannot be parsed or names an unsupported scheme
     Undecodable,        // content no decoder takes
     NoDecoder,          // the content is known but the system lacks its decoder
+    InvalidResponse,    // the server's answer is not HTTP as WinHTTP reads it (retried; on plain
+                        // http the Winsock client tries once more first)
     Other,
 };
 
