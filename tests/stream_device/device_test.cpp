@@ -14,7 +14,7 @@
 #include "player/stream/audio_decoder.h"
 #include "player/stream/waveout_sink.h"
 #include "support/audio_analysis.h"
-#include "support/frame_walk.h"
+#include "support/media_frames.h"
 #include "support/stream_world.h"
 
 namespace zarvio::stream {
@@ -65,7 +65,8 @@ std::vector<int16_t> ReadRecording(const std::wstring& path, uint64_t offset, ui
 std::vector<int16_t> DecodedTone(double seconds) {
     std::vector<int16_t> pcm;
     const std::string bytes = test::ReadMedia(L"tone_44100_stereo.mp3");
-    const auto frames = test::WalkFrames(bytes, AudioCodec::MpegAudio);
+    const test::MediaFrames media(bytes);
+    const auto& frames = media.frames();
     if (frames.empty()) return pcm;
     auto decoder = CreateAudioDecoder(frames.front());
     if (!decoder) return pcm;

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "player/stream/audio_decoder.h"
-#include "support/frame_walk.h"
+#include "support/media_frames.h"
 #include "support/audio_analysis.h"
 #include "support/stream_world.h"
 
@@ -89,8 +89,10 @@ TEST(Decoders, EveryFormatGivesItsToneForThirtySeconds) {
         SCOPED_TRACE(name);
         const std::string bytes = test::ReadMedia(m.file);
         ASSERT_FALSE(bytes.empty()) << "the media fixture is missing";
-        const auto frames = test::WalkFrames(bytes, m.codec);
+        const test::MediaFrames media(bytes);
+        const auto& frames = media.frames();
         ASSERT_GT(frames.size(), 1000u);
+        ASSERT_EQ(frames.front().codec, m.codec);
         Decoded out;
         OnWorker([&] {
             auto d = CreateAudioDecoder(frames.front());
@@ -125,8 +127,9 @@ TEST(Decoders, EveryFormatGivesItsToneForThirtySeconds) {
 TEST(Decoders, ResetStartsOverWithTheNextFrames) {
     for (const Media& m : {kMedia[0], kMedia[4]}) {
         SCOPED_TRACE(Name(m.file));
-        const auto bytes = test::ReadMedia(m.file);
-        const auto frames = test::WalkFrames(bytes, m.codec);
+        const std::string bytes = test::ReadMedia(m.file);
+        const test::MediaFrames media(bytes);
+        const auto& frames = media.frames();
         ASSERT_GT(frames.size(), 800u);
         Decoded before, after;
         OnWorker([&] {
@@ -151,8 +154,9 @@ TEST(Decoders, ResetStartsOverWithTheNextFrames) {
 TEST(Decoders, DamagedFramesDoNotStopDecoding) {
     for (const Media& m : {kMedia[0], kMedia[3], kMedia[4]}) {
         SCOPED_TRACE(Name(m.file));
-        const auto bytes = test::ReadMedia(m.file);
-        const auto frames = test::WalkFrames(bytes, m.codec);
+        const std::string bytes = test::ReadMedia(m.file);
+        const test::MediaFrames media(bytes);
+        const auto& frames = media.frames();
         ASSERT_GT(frames.size(), 400u);
         std::vector<uint8_t> noisy(frames[100].bytes.begin(), frames[100].bytes.end());
         for (size_t i = 8; i < noisy.size(); ++i) noisy[i] = static_cast<uint8_t>(i * 151u + 7u);
