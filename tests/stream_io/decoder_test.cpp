@@ -149,6 +149,30 @@ TEST(Decoders, ResetStartsOverWithTheNextFrames) {
     }
 }
 
+// Tuning in mid-stream: bytes of noise, then the stream. The decoder made from the first frame
+// the framer finds gives the tone from the start.
+TEST(Decoders, AfterNoiseTheFirstFramesAlreadyGiveTheTone) {
+    for (const Media& m : {kMedia[0], kMedia[4]}) {
+        SCOPED_TRACE(Name(m.file));
+        const std::string noise = test::ReadMedia(L"noise.bin");
+        ASSERT_FALSE(noise.empty());
+        const test::MediaFrames media(noise.substr(0, 20000) + test::ReadMedia(m.file));
+        const auto& frames = media.frames();
+        ASSERT_GT(frames.size(), 100u);
+        ASSERT_EQ(frames.front().codec, m.codec);
+        Decoded out;
+        OnWorker([&] {
+            auto d = CreateAudioDecoder(frames.front());
+            ASSERT_TRUE(d);
+            DecodeFrames(*d, std::span(frames).subspan(0, 100), out);
+        });
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(out.failed, 0);
+        EXPECT_EQ(out.format, (PcmFormat{m.sampleRate, m.channels}));
+        ExpectTones(out.view(), 0.1, "after the noise");
+    }
+}
+
 // A damaged frame (bit errors in its body, or cut short) costs at most its neighbours' audio:
 // the decoder stays usable and the tone is back a few frames later.
 TEST(Decoders, DamagedFramesDoNotStopDecoding) {
