@@ -6,6 +6,7 @@
 
 #include "platform/handles.h"
 #include "platform/services.h"
+#include "app/now_playing.h"
 #include "platform/toolkit/form.h"
 
 namespace zarvio {
@@ -13,7 +14,7 @@ namespace zarvio {
 // Control identifiers of the main window.
 enum MainControl : int {
     kIdList1 = 101, kIdList2, kIdCommand1, kIdCommand2, kIdCommand3, kIdCommand4, kIdCommand5,
-    kIdCommand6, kIdCheck1, kIdLabel1, kIdSlider1, kIdStatusBar1,
+    kIdCommand6, kIdCheck1, kIdLabel1, kIdSlider1, kIdStatusBar1, kIdNowPlaying,
 };
 
 // Commands of the tray menu "文件".
@@ -63,6 +64,7 @@ public:
     HWND check1() const { return check1_; }
     HWND button(int id) const { return GetDlgItem(hwnd(), id); }
     bool trayIconAdded() const { return trayAdded_; }
+    const NowPlaying& nowPlaying() const { return nowPlaying_; }
 
 private:
     void BuildControls() override;
@@ -74,6 +76,9 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnPlayStateChange(int state) override { ShowPlayState(state); }
     void OnStatusChange() override {}  // received and deliberately ignored
+    void OnTitleChange(const std::wstring& title) override;
+    void OnPlaybackFailed(const std::wstring& text) override;
+    void UpdateTrayTip();
 
     TrayIconSpec TraySpec() const;
     void AddTrayIcon();
@@ -83,6 +88,8 @@ private:
     Icon icon_;
     UINT taskbarCreatedMessage_ = 0;
     bool trayAdded_ = false;
+    bool stationChosen_ = false;
+    NowPlaying nowPlaying_;
     HWND list1_ = nullptr, list2_ = nullptr, statusBar_ = nullptr, slider_ = nullptr, check1_ = nullptr;
 };
 

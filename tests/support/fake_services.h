@@ -24,9 +24,10 @@ struct FakeMessageBox : MessageBoxService {
     }
 };
 struct FakeTray : TrayIconService {
-    int adds = 0, removes = 0;
+    int adds = 0, removes = 0, modifies = 0;
     std::wstring tip;
     bool Add(const TrayIconSpec& s) override { ++adds; tip = s.tip; return true; }
+    bool Modify(const TrayIconSpec& s) override { ++modifies; tip = s.tip; return true; }
     bool Remove(const TrayIconSpec&) override { ++removes; return true; }
 };
 struct FakeInstance : InstanceService {
