@@ -62,9 +62,7 @@ bool OutputPump::FeedDevice() {
     bool fed = false;
     while (!endReached_) {
         if (sink_.IsOpen() && sink_.FreeBlocks() <= 0) break;
-        const size_t blockFrames =
-            format_.valid() ? static_cast<size_t>(format_.sampleRate) * kSinkBlockMs / 1000 : 2400;
-        auto piece = queue_.Pop(blockFrames);
+        auto piece = queue_.Pop(kSinkBlockMs);
         if (!piece) break;
         for (auto& t : piece->titles) titles_.emplace_back(writtenFrames_, std::move(t));
         if (piece->end) endReached_ = true;

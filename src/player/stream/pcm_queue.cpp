@@ -64,7 +64,7 @@ bool PcmQueue::EndQueued() const {
     return endQueued_;
 }
 
-std::optional<PcmQueue::Piece> PcmQueue::Pop(size_t maxFrames) {
+std::optional<PcmQueue::Piece> PcmQueue::Pop(uint32_t maxMs) {
     std::lock_guard lock(mutex_);
     if (entries_.empty()) return std::nullopt;
     Piece piece;
@@ -81,9 +81,11 @@ std::optional<PcmQueue::Piece> PcmQueue::Pop(size_t maxFrames) {
         changed_.notify_all();
         return piece;
     }
-    if (!entries_.empty() && entries_.front().kind == Entry::Kind::Audio && maxFrames > 0) {
+    if (!entries_.empty() && entries_.front().kind == Entry::Kind::Audio) {
         Entry& e = entries_.front();
         piece.format = e.format;
+        const size_t maxFrames =
+            std::max<size_t>(1, static_cast<size_t>(e.format.sampleRate) * maxMs / 1000);
         const size_t channels = static_cast<size_t>(e.format.channels);
         const size_t wanted = maxFrames * channels;
         while (piece.samples.size() < wanted && !entries_.empty()) {

@@ -44,9 +44,9 @@ public:
         std::vector<std::wstring> titles;    // marked before the first of these samples
         bool end = false;                    // the end mark came before these samples (none follow)
     };
-    // Takes up to maxFrames frames of the format at the front, with the marks before them.
-    // Nullopt when nothing at all is waiting.
-    std::optional<Piece> Pop(size_t maxFrames);
+    // Takes up to maxMs of audio of the format at the front (at least one frame), with the marks
+    // before it. Nullopt when nothing at all is waiting.
+    std::optional<Piece> Pop(uint32_t maxMs);
 
     // Waits until something is pushed or the queue is closed, at most timeoutMs.
     void WaitForData(uint32_t timeoutMs);
