@@ -8,6 +8,8 @@
 #include "editor/station_editor.h"
 #include "platform/com_support.h"
 #include "platform/media_player_wmp.h"
+#include "player/media_router.h"
+#include "player/stream/stream_player.h"
 #include "settings/settings_window.h"
 
 namespace zarvio {
@@ -22,7 +24,11 @@ int RunApplication(HINSTANCE) {
     Win32Browser browser;
     Win32ProcessExit processExit;
     Win32Clock clock;
-    WmpMediaPlayer player;
+    // http and https play through the program's own stream player; the component takes every
+    // other address, so it starts without one.
+    stream::StreamPlayer streams;
+    WmpMediaPlayer component(L"");
+    MediaRouter player(streams, component);
     Win32Registry registry;
     Win32Power power;
 

@@ -129,6 +129,14 @@ void MainWindow::BuildControls() {
     SetColors(check1_, kTeal);
     SetToolTip(check1_, L"选择保持窗体总在其他窗体的前面。");
 
+    // The now-playing line fills the space between the top green lines; drawn by the form so each
+    // of its two lines gets its own ellipsis.
+    HWND nowPlaying = AddLabel(hwnd(), kIdNowPlaying, {30, 11, 3840, 630}, L"");
+    SetWindowLongPtrW(nowPlaying, GWL_STYLE,
+                      (GetWindowLongPtrW(nowPlaying, GWL_STYLE) & ~SS_TYPEMASK) | SS_OWNERDRAW);
+    SetFont(nowPlaying, {L"宋体", 90});
+    nowPlaying_.Attach(nowPlaying);
+
     AddLine({0, 20, 3840, 20, 2, kGreen});
     AddLine({0, 660, 3870, 660, 3, kGreen});
     AddLine({0, 2880, 3870, 2880, 2, kGreen});
@@ -163,6 +171,8 @@ void MainWindow::ExitProgram() {
     if (trayAdded_ && services_.tray) services_.tray->Remove(TraySpec());  // step 2
     trayAdded_ = false;
     hotKeys_.Unregister();  // the media keys go back to the system before the process ends
+    // Playback ends without waiting for the network: its threads let go by themselves.
+    if (services_.player) services_.player->Stop();
     if (services_.browser) services_.browser->Open(kForumThreadUrl);       // step 4
     if (services_.processExit) services_.processExit->Exit(0);             // step 5
 }
@@ -170,11 +180,29 @@ void MainWindow::ExitProgram() {
 void MainWindow::Command1_Click() { LoadMainList(list1_, list2_, services_.appDir); }
 
 void MainWindow::Command3_Click() {
+    // Before any choice Play plays the default stream, and the now-playing line says so.
+    if (!stationChosen_ && nowPlaying_.station().empty()) nowPlaying_.SetStation(kDefaultStreamUrl);
     if (services_.player) services_.player->Play();
 }
 
 void MainWindow::Command4_Click() {
     if (services_.player) services_.player->Stop();
+    nowPlaying_.ClearTitle();
+    UpdateTrayTip();
+}
+
+void MainWindow::OnTitleChange(const std::wstring& title) {
+    nowPlaying_.SetTitle(title);
+    UpdateTrayTip();
+}
+
+void MainWindow::OnPlaybackFailed(const std::wstring& text) {
+    nowPlaying_.SetFailure(text);
+    UpdateTrayTip();
+}
+
+void MainWindow::UpdateTrayTip() {
+    if (trayAdded_ && services_.tray) services_.tray->Modify(TraySpec());
 }
 
 void MainWindow::Check1_Click() {
@@ -198,8 +226,11 @@ void MainWindow::List1_DblClick() {
         }
     }
     if (failure != 0 && services_.clock) AppendErrorLog(services_.appDir, services_.clock->Now(), failure);
-    if (services_.player) services_.player->Play();
     const std::wstring entry = index >= 0 ? ListText(list1_, index) : std::wstring();
+    stationChosen_ = true;
+    nowPlaying_.SetStation(entry);
+    UpdateTrayTip();
+    if (services_.player) services_.player->Play();
     SetWindowTextString(hwnd(), L"你选择:" + entry);
 }
 
@@ -258,9 +289,11 @@ void MainWindow::RestoreVolume() {
 }
 
 TrayIconSpec MainWindow::TraySpec() const {
+    const std::wstring tip =
+        NowPlayingTrayTip(StationNameOf(nowPlaying_.station()), nowPlaying_.title(), TrayTipText());
     // Version 3 keeps the mouse messages as they were and adds the keyboard's: NIN_KEYSELECT
     // and WM_CONTEXTMENU.
-    return TrayIconSpec{hwnd(), 1, kTrayCallbackMessage, icon_.get(), TrayTipText(), NOTIFYICON_VERSION};
+    return TrayIconSpec{hwnd(), 1, kTrayCallbackMessage, icon_.get(), tip, NOTIFYICON_VERSION};
 }
 
 void MainWindow::AddTrayIcon() {
@@ -377,13 +410,23 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
         handled = true;
         return TRUE;
     }
+    if (msg == WM_DRAWITEM && wParam == kIdNowPlaying) {
+        handled = true;
+        nowPlaying_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+    if (msg == WM_POWERBROADCAST) {
+        // Back from sleep the old connection is dead: a player waiting to reconnect tries now.
+        if (wParam == PBT_APMRESUMEAUTOMATIC && services_.player) services_.player->SystemResumed();
+        handled = true;
+        return TRUE;
+    }
     if (msg == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
         // The shell restarted and forgot every icon: add ours again.
         if (trayAdded_ && services_.tray) services_.tray->Add(TraySpec());
         handled = true;
         return 0;
     }
-    (void)wParam;
     return 0;
 }
 

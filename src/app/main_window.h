@@ -8,6 +8,7 @@
 #include "app/media_keys.h"
 #include "platform/handles.h"
 #include "platform/services.h"
+#include "app/now_playing.h"
 #include "platform/toolkit/form.h"
 
 namespace zarvio {
@@ -15,7 +16,7 @@ namespace zarvio {
 // Control identifiers of the main window.
 enum MainControl : int {
     kIdList1 = 101, kIdList2, kIdCommand1, kIdCommand2, kIdCommand3, kIdCommand4, kIdCommand5,
-    kIdCommand6, kIdCheck1, kIdLabel1, kIdSlider1, kIdStatusBar1,
+    kIdCommand6, kIdCheck1, kIdLabel1, kIdSlider1, kIdStatusBar1, kIdNowPlaying,
 };
 
 // Commands of the tray menu "文件".
@@ -68,6 +69,7 @@ public:
     HWND button(int id) const { return GetDlgItem(hwnd(), id); }
     bool trayIconAdded() const { return trayAdded_; }
     int mediaHotKeysHeld() const { return hotKeys_.registered(); }
+    const NowPlaying& nowPlaying() const { return nowPlaying_; }
 
 private:
     void BuildControls() override;
@@ -80,6 +82,9 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnPlayStateChange(int state) override { ShowPlayState(state); }
     void OnStatusChange() override {}  // received and deliberately ignored
+    void OnTitleChange(const std::wstring& title) override;
+    void OnPlaybackFailed(const std::wstring& text) override;
+    void UpdateTrayTip();
 
     TrayIconSpec TraySpec() const;
     void AddTrayIcon();
@@ -96,6 +101,8 @@ private:
     MediaHotKeys hotKeys_;
     MediaKeyFilter mediaKeyFilter_;
     int lastListedState_ = 0;  // the last play state that changed panel 1; 0 before any
+    bool stationChosen_ = false;
+    NowPlaying nowPlaying_;
     HWND list1_ = nullptr, list2_ = nullptr, statusBar_ = nullptr, slider_ = nullptr, check1_ = nullptr;
 };
 

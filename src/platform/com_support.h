@@ -8,11 +8,12 @@
 
 namespace zarvio {
 
-// Joins the calling thread to a single-threaded apartment for the owner's lifetime. A failed
-// CoInitializeEx (for example a thread already in the multithreaded apartment) is not undone.
+// Joins the calling thread to a COM apartment for the owner's lifetime: single-threaded for
+// windows (the default), multithreaded for workers. A failed CoInitializeEx (for example a
+// thread already in the other kind of apartment) is not undone.
 class ComApartment {
 public:
-    ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    explicit ComApartment(DWORD model = COINIT_APARTMENTTHREADED) : hr_(CoInitializeEx(nullptr, model)) {}
     ~ComApartment() {
         if (SUCCEEDED(hr_)) CoUninitialize();
     }

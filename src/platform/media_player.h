@@ -32,6 +32,11 @@ class MediaPlayerListener {
 public:
     virtual void OnPlayStateChange(int state) = 0;
     virtual void OnStatusChange() = 0;
+    // The title of what is heard now (empty when the stream names none). Only the stream player
+    // knows titles.
+    virtual void OnTitleChange(const std::wstring& /*title*/) {}
+    // Playback ended for good; text says why in a few words, for the now-playing line.
+    virtual void OnPlaybackFailed(const std::wstring& /*text*/) {}
 
 protected:
     ~MediaPlayerListener() = default;
@@ -57,6 +62,9 @@ public:
 
     // Null stops the notifications. The listener must outlive the player or be reset first.
     virtual void SetListener(MediaPlayerListener* listener) = 0;
+
+    // The computer woke from sleep: a player waiting to reconnect tries again at once.
+    virtual void SystemResumed() {}
 };
 
 }  // namespace zarvio

@@ -20,12 +20,15 @@ class TrayIconService {
 public:
     virtual ~TrayIconService() = default;
     virtual bool Add(const TrayIconSpec& spec) = 0;
+    // Changes the tip (and icon) of an icon that was added.
+    virtual bool Modify(const TrayIconSpec& spec) = 0;
     virtual bool Remove(const TrayIconSpec& spec) = 0;
 };
 
 class Win32TrayIcon final : public TrayIconService {
 public:
     bool Add(const TrayIconSpec& spec) override;
+    bool Modify(const TrayIconSpec& spec) override;
     bool Remove(const TrayIconSpec& spec) override;
 };
 

@@ -30,6 +30,11 @@ bool Win32TrayIcon::Add(const TrayIconSpec& spec) {
     return true;
 }
 
+bool Win32TrayIcon::Modify(const TrayIconSpec& spec) {
+    NOTIFYICONDATAW nid = MakeRecord(spec);
+    return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
 bool Win32TrayIcon::Remove(const TrayIconSpec& spec) {
     NOTIFYICONDATAW nid = MakeRecord(spec);
     return Shell_NotifyIconW(NIM_DELETE, &nid) != FALSE;

@@ -377,6 +377,29 @@ TEST(AudioFramer, LockedFormatHoldsAndResyncsAfterDamage) {
     EXPECT_EQ(FramesOf(Join(otherRate)), Slice(otherRate, 0, 5));
 }
 
+TEST(AudioFramer, FlushGivesAFilesLastFrameButNothingHalfOrUnlocked) {
+    const std::vector<Bytes> mp3 = Mp3Stream(5);
+    AudioFramer framer;
+    framer.Push(Join(mp3));
+    EXPECT_EQ(Drain(framer).size(), 4u);
+    auto last = framer.Flush();
+    ASSERT_TRUE(last);
+    EXPECT_EQ(Bytes(last->bytes.begin(), last->bytes.end()), mp3[4]);
+    EXPECT_FALSE(framer.Flush()) << "once only";
+
+    AudioFramer cut;
+    cut.Push(Join(mp3));
+    Drain(cut);
+    cut.Reset();
+    cut.Push(std::span(mp3[0]).first(300));
+    EXPECT_FALSE(cut.Flush()) << "a lone header of an unlocked stream proves nothing";
+    AudioFramer half;
+    half.Push(Join(Slice(mp3, 0, 3)));
+    half.Push(std::span(mp3[3]).first(300));
+    EXPECT_EQ(Drain(half).size(), 3u);
+    EXPECT_FALSE(half.Flush()) << "the cut frame at the end stays out";
+}
+
 TEST(AudioFramer, ResetForgetsTheBytesAndTheLockedFormat) {
     const std::vector<Bytes> mp3 = Mp3Stream(5);
     const std::vector<Bytes> aac = AdtsStream(5, true);

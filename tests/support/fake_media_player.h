@@ -45,6 +45,13 @@ public:
     void FireStatusChange() {
         if (listener) listener->OnStatusChange();
     }
+    void FireTitleChange(const std::wstring& title) {
+        if (listener) listener->OnTitleChange(title);
+    }
+    void FirePlaybackFailed(const std::wstring& text) {
+        if (listener) listener->OnPlaybackFailed(text);
+    }
+    void SystemResumed() override { ++resumes; }
 
     // What the test may set.
     bool available = true;
@@ -56,6 +63,7 @@ public:
     std::vector<std::wstring> played;  // the address held at each Play
     std::wstring url;
     int volume = 100;
+    int resumes = 0;
     MediaPlayerListener* listener = nullptr;
 };
 

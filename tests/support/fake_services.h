@@ -24,7 +24,7 @@ struct FakeMessageBox : MessageBoxService {
     }
 };
 struct FakeTray : TrayIconService {
-    int adds = 0, removes = 0;
+    int adds = 0, removes = 0, modifies = 0;
     std::wstring tip;
     std::vector<UINT> versions;  // the version declared with each add
     bool Add(const TrayIconSpec& s) override {
@@ -33,6 +33,7 @@ struct FakeTray : TrayIconService {
         versions.push_back(s.version);
         return true;
     }
+    bool Modify(const TrayIconSpec& s) override { ++modifies; tip = s.tip; return true; }
     bool Remove(const TrayIconSpec&) override { ++removes; return true; }
 };
 struct FakeInstance : InstanceService {

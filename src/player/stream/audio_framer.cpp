@@ -190,6 +190,20 @@ std::optional<AudioFrame> AudioFramer::Next() {
     }
 }
 
+std::optional<AudioFrame> AudioFramer::Flush() {
+    if (!locked_ || tagLeft_ > 0) return std::nullopt;
+    const Probe here = ProbeAt(pos_);
+    if (here.kind != Probe::Kind::Frame || !Fits(here.format) || pos_ + here.frameBytes > buffer_.size())
+        return std::nullopt;
+    AudioFrame frame;
+    frame.codec = here.format.codec;
+    frame.bytes = std::span<const uint8_t>(buffer_.data() + pos_, here.frameBytes);
+    frame.mpeg = here.mpeg;
+    frame.adts = here.adts;
+    pos_ += here.frameBytes;
+    return frame;
+}
+
 void AudioFramer::Reset() {
     buffer_.clear();
     pos_ = 0;

@@ -31,6 +31,11 @@ public:
     // valid until the next Push or Next.
     std::optional<AudioFrame> Next();
 
+    // At the end of the stream: the last frame, which no header follows, when it is whole and
+    // of the locked stream (after noise, a lone header proves nothing). Call after Next gave
+    // nullopt.
+    std::optional<AudioFrame> Flush();
+
     // Forgets everything pushed and the locked format (a new connection or a discontinuity).
     void Reset();
 

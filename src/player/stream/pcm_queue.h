@@ -1,0 +1,72 @@
+// Decoded audio on its way from a connection's worker to the output thread, with the titles and
+// the end of stream marked at the points of the audio they belong to. Bounded: a producer waits
+// while it is full, so a slow output clock cannot grow it without end. Plain C++, no Windows calls.
+#pragma once
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "player/stream/audio_format.h"
+
+namespace zarvio::stream {
+
+inline constexpr uint32_t kQueueCapacityMs = 2000;
+
+class PcmQueue {
+public:
+    explicit PcmQueue(uint32_t capacityMs = kQueueCapacityMs) : capacityMs_(capacityMs) {}
+
+    // Appends interleaved samples (whole frames). Waits while the queue holds its capacity or
+    // more; false (nothing appended) once the queue is closed.
+    bool Push(const PcmFormat& format, std::span<const int16_t> samples);
+    // The title heard from this point of the audio on.
+    void PushTitle(std::wstring title);
+    // A finite stream ended here: after the audio before it, nothing more comes.
+    void PushEnd();
+    // Wakes every waiter for good: pushes are refused from now on.
+    void Close();
+    bool Closed() const;
+
+    // Milliseconds of audio waiting.
+    uint32_t QueuedMs() const;
+    bool EndQueued() const;
+
+    // What the output takes at once: audio of one format, and what was marked in front of it.
+    struct Piece {
+        PcmFormat format;
+        std::vector<int16_t> samples;        // empty when only marks were taken
+        std::vector<std::wstring> titles;    // marked before the first of these samples
+        bool end = false;                    // the end mark came before these samples (none follow)
+    };
+    // Takes up to maxMs of audio of the format at the front (at least one frame), with the marks
+    // before it. Nullopt when nothing at all is waiting.
+    std::optional<Piece> Pop(uint32_t maxMs);
+
+    // Waits until something is pushed or the queue is closed, at most timeoutMs.
+    void WaitForData(uint32_t timeoutMs);
+
+private:
+    struct Entry {
+        enum class Kind { Audio, Title, End } kind;
+        PcmFormat format;
+        std::vector<int16_t> samples;
+        size_t read = 0;  // samples of this entry already taken
+        std::wstring title;
+    };
+
+    const uint32_t capacityMs_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Entry> entries_;
+    uint64_t queuedUs_ = 0;  // audio waiting, in microseconds, kept as entries come and go
+    bool closed_ = false;
+    bool endQueued_ = false;
+};
+
+}  // namespace zarvio::stream

@@ -1,0 +1,99 @@
+// One playback of one address by the stream player: a worker thread that connects, takes the
+// ICY metadata out, frames and decodes the audio and reconnects after a failure that may pass,
+// and an output thread that plays the decoded audio. Both hold the session alive; the UI thread
+// only starts it and abandons it, and never waits for either thread.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "player/stream/audio_decoder.h"
+#include "player/stream/audio_framer.h"
+#include "player/stream/audio_sink.h"
+#include "player/stream/failure_policy.h"
+#include "player/stream/http_transport.h"
+#include "player/stream/notice_box.h"
+#include "player/stream/output_pump.h"
+#include "player/stream/pcm_queue.h"
+#include "player/stream/session_state.h"
+
+namespace zarvio::stream {
+
+// What a session is built from; tests put local fakes in place of the network, the system's
+// decoders, the sound device or the reconnect waits.
+struct StreamParts {
+    std::function<std::unique_ptr<HttpTransport>()> transport = CreateStreamTransport;
+    std::function<std::unique_ptr<AudioDecoder>(const AudioFrame&)> decoder = CreateAudioDecoder;
+    std::function<std::unique_ptr<AudioSink>()> sink = CreateWaveOutSink;
+    // Given the wait the reconnect policy asks for, returns the wait to really make (tests shorten
+    // it and record the request). Unset: the requested wait.
+    std::function<uint32_t(uint32_t requestedMs)> reconnectWait;
+};
+
+class StreamSession final : public std::enable_shared_from_this<StreamSession>, private OutputEvents {
+public:
+    // Starts both threads. The volume is shared with the player, so a change is heard at once.
+    static std::shared_ptr<StreamSession> Start(std::wstring url, uint64_t generation,
+                                                std::shared_ptr<NoticeBox> notices,
+                                                std::shared_ptr<const std::atomic<int>> volume,
+                                                const StreamParts& parts);
+    ~StreamSession();
+
+    // From the UI thread, returning at once: the output falls silent and closes the device at
+    // once; the worker lets go after its current read returns (at most the receive timeout).
+    void Abandon();
+    // Cuts a reconnect wait short (the computer woke up).
+    void ReconnectNow();
+
+    StreamSession(std::wstring url, uint64_t generation, std::shared_ptr<NoticeBox> notices,
+                  std::shared_ptr<const std::atomic<int>> volume, const StreamParts& parts);
+
+private:
+    enum class End { Abandoned, Finished, Failed, HandOver };
+    struct Outcome {
+        End end = End::Failed;
+        Failure failure;
+        bool played = false;  // the connection delivered audio before it ended
+    };
+
+    void RunConnections();
+    Outcome RunConnection(HttpTransport& transport);
+    bool DecodeAudio(const std::string& audio, Outcome& outcome);
+    bool DecodeFrame(const AudioFrame& frame, Outcome& outcome);
+    void RunOutput();
+    void WaitBeforeReconnect(uint32_t requestedMs);
+
+    void PostState(std::optional<int> state);
+    void PostText(Notice::Kind kind, std::wstring text);
+
+    // OutputEvents, on the output thread.
+    void OnSoundStarted() override;
+    void OnUnderrun() override;
+    void OnTitleHeard(const std::wstring& title) override;
+    void OnEndHeard() override;
+    void OnDeviceMissing() override {}
+
+    const std::wstring url_;
+    const uint64_t generation_;
+    const std::shared_ptr<NoticeBox> notices_;
+    const std::shared_ptr<const std::atomic<int>> volume_;
+    const StreamParts parts_;
+
+    std::atomic<bool> abandoned_{false};
+    PcmQueue queue_;
+    SessionState state_;
+    // Worker thread only.
+    AudioFramer framer_;
+    bool framesFound_ = false;  // since the connection began
+    std::vector<int16_t> pcm_;
+    std::unique_ptr<AudioDecoder> decoder_;
+    std::mutex waitMutex_;
+    std::condition_variable waitWake_;
+    bool reconnectNow_ = false;
+};
+
+}  // namespace zarvio::stream
