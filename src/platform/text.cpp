@@ -18,6 +18,26 @@ std::wstring FromAnsi(std::string_view bytes) {
     return out;
 }
 
+std::wstring FromUtf8(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, out.data(), n);
+    return out;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
 std::string ToAnsi(std::wstring_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());

@@ -15,6 +15,11 @@ std::string ToAnsi(std::wstring_view text);
 // True when every character of text survives the round trip through the ANSI code page.
 bool CanEncodeAnsi(std::wstring_view text);
 
+// UTF-8, as the network speaks it (playlists, addresses, ID3 text). Invalid bytes become
+// replacement characters.
+std::wstring FromUtf8(std::string_view bytes);
+std::string ToUtf8(std::wstring_view text);
+
 std::wstring ToLower(std::wstring_view text);
 // Upper case by the platform's rules, which cover letters beyond ASCII (full-width, Greek, ...).
 std::wstring ToUpper(std::wstring_view text);

@@ -103,6 +103,8 @@ TEST_F(RouterTest, AnAddressOnlyTheMissingComponentCouldPlayFailsOnPlay) {
 
 TEST_F(RouterTest, WindowsMediaContentIsPlayedByTheComponent) {
     script->answers[0].contentType = L"video/x-ms-asf";
+    script->answers[0].body = std::string("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16) +
+                              std::string(4000, '\0');
     router->SetUrl(L"http://radio.test/wma");
     router->Play();
     ASSERT_TRUE(PumpUntil([&] { return component.calls.size() >= 2; }, 5000));

@@ -11,7 +11,8 @@ TEST(FailurePolicy, NetworkTroubleIsRetriedAndRefusalsAreFinal) {
         EXPECT_FALSE(IsFinal({cause})) << static_cast<int>(cause);
     }
     for (FailureCause cause : {FailureCause::Certificate, FailureCause::TooManyRedirects, FailureCause::BadAddress,
-                               FailureCause::Undecodable, FailureCause::NoDecoder}) {
+                               FailureCause::Undecodable, FailureCause::NoDecoder, FailureCause::BadPlaylist,
+                               FailureCause::Unsupported}) {
         EXPECT_TRUE(IsFinal({cause})) << static_cast<int>(cause);
     }
 }

@@ -265,7 +265,8 @@ TEST_F(StreamPlayerTest, WakingFromSleepCutsAReconnectWaitShort) {
 
 TEST_F(StreamPlayerTest, WindowsMediaContentIsHandedOver) {
     FakeAnswer wma = LiveAnswer(10);
-    wma.contentType = L"audio/x-ms-wma";
+    wma.contentType = L"audio/mpeg";  // mislabelled: the ASF header decides
+    wma.body.insert(0, std::string("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16));
     script->answers = {wma};
     std::wstring handedOver;
     player = std::make_unique<StreamPlayer>(L"http://radio.test/wma", Parts());

@@ -27,6 +27,8 @@ bool IsFinal(const Failure& failure) {
         case FailureCause::BadAddress:
         case FailureCause::Undecodable:
         case FailureCause::NoDecoder:
+        case FailureCause::BadPlaylist:
+        case FailureCause::Unsupported:
             return true;
     }
     return true;

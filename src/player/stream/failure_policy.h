@@ -18,6 +18,8 @@ enum class FailureCause {
     BadAddress,         // the address cannot be parsed or names an unsupported scheme
     Undecodable,        // content no decoder takes
     NoDecoder,          // the content is known but the system lacks its decoder
+    BadPlaylist,        // a playlist that cannot be read, leads back to itself or nests too deep
+    Unsupported,        // a format or encryption this player does not take (LATM, SAMPLE-AES)
     InvalidResponse,    // the server's answer is not HTTP as WinHTTP reads it (retried; on plain
                         // http the Winsock client tries once more first)
     Other,

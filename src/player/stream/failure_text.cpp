@@ -11,6 +11,8 @@ std::wstring FailureText(const Failure& failure) {
         case FailureCause::BadAddress: reason = L"地址无效"; break;
         case FailureCause::Undecodable: reason = L"无法识别的音频格式"; break;
         case FailureCause::NoDecoder: reason = L"系统缺少此格式的解码器"; break;
+        case FailureCause::BadPlaylist: reason = L"播放列表无效"; break;
+        case FailureCause::Unsupported: reason = L"不支持的格式"; break;
         case FailureCause::DnsFailure: reason = L"找不到服务器"; break;
         case FailureCause::ConnectionRefused: reason = L"服务器拒绝连接"; break;
         case FailureCause::Timeout: reason = L"连接超时"; break;

@@ -9,8 +9,13 @@
 #include "platform/com_support.h"
 #include "platform/text.h"
 #include "player/stream/audio_framer.h"
+#include "player/stream/content_sniff.h"
 #include "player/stream/failure_text.h"
+#include "player/stream/hls_playback.h"
+#include "player/stream/http_fetch.h"
 #include "player/stream/icy_metadata.h"
+#include "player/stream/mpeg_ts_demuxer.h"
+#include "player/stream/station_list_walker.h"
 
 namespace zarvio::stream {
 namespace {
@@ -21,19 +26,6 @@ constexpr size_t kReadSize = 16 * 1024;
 constexpr size_t kIcySlice = 1024;
 // Bytes without a single frame after which the content is taken for something no decoder takes.
 constexpr uint64_t kNoiseLimit = 256 * 1024;
-
-// Content that the Windows Media Player component plays and the stream player does not.
-bool IsWindowsMediaContent(const std::wstring& contentType) {
-    return contentType == L"video/x-ms-asf" || contentType == L"audio/x-ms-wma" ||
-           contentType == L"video/x-ms-wmv" || contentType == L"application/vnd.ms-asf" ||
-           contentType == L"audio/x-ms-asf";
-}
-
-// The ASF header object's GUID, with which every WMA stream begins.
-bool StartsLikeAsf(const uint8_t* p, size_t n) {
-    static const uint8_t kAsf[] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11};
-    return n >= sizeof kAsf && std::equal(kAsf, kAsf + sizeof kAsf, p);
-}
 
 std::wstring DecodeTitle(const std::string& raw) {
     if (!IsValidUtf8(raw)) return FromAnsi(raw);
@@ -94,34 +86,58 @@ void StreamSession::PostText(Notice::Kind kind, std::wstring text) {
     notices_->Post(Notice{kind, generation_, 0, std::move(text)});
 }
 
+void StreamSession::EndWithFailure(const Failure& failure) {
+    PostText(Notice::Kind::Failure, FailureText(failure));
+    PostState(10);
+    // Nothing more comes: the output stops with what it has.
+    abandoned_ = true;
+    queue_.Close();
+}
+
 void StreamSession::RunConnections() {
     // The decoders are COM objects; this worker is their apartment.
     ComApartment apartment(COINIT_MULTITHREADED);
     std::unique_ptr<HttpTransport> transport = parts_.transport();
     ReconnectBackoff backoff;
+    StationListWalker list;  // when the address is a station list: which entry plays
+    std::wstring address = url_;
     while (!abandoned_) {
         PostState(state_.AttemptStarted());
-        const Outcome outcome = RunConnection(*transport);
-        if (abandoned_ || outcome.end == End::Abandoned) break;
-        if (outcome.end == End::Finished) {
+        Outcome outcome = RunConnection(*transport, address);
+        const SourceResult& r = outcome.result;
+        if (abandoned_ || r.end == SourceEnd::Abandoned) break;
+        if (r.end == SourceEnd::Finished) {
             queue_.PushEnd();  // the output reports the end once it is heard
             break;
         }
-        if (outcome.end == End::HandOver) {
-            PostText(Notice::Kind::HandOver, url_);
+        if (r.end == SourceEnd::HandOver) {
+            PostText(Notice::Kind::HandOver, address);
             break;
         }
-        if (IsFinal(outcome.failure)) {
-            PostText(Notice::Kind::Failure, FailureText(outcome.failure));
-            PostState(10);
-            // Nothing more comes: the output stops with what it has.
-            abandoned_ = true;
-            queue_.Close();
+        if (!outcome.listUrl.empty()) {
+            // A station list: its entries are tried in turn, at once.
+            if (!list.EnterList(ToUtf8(address), outcome.listUrl, std::move(outcome.list))) {
+                EndWithFailure(Failure{FailureCause::BadPlaylist, 0});
+                break;
+            }
+            address = FromUtf8(list.CurrentAddress());
+            continue;
+        }
+        if (outcome.played) {
+            backoff.Reset();
+            if (list.Depth() > 0) list.OnPlaying();
+        }
+        bool wait = true;
+        if (list.Depth() > 0) {
+            const ListStep step = list.OnFailure(IsFinal(r.failure));
+            wait = step != ListStep::TryNext;
+            address = FromUtf8(list.CurrentAddress());
+        } else if (IsFinal(r.failure)) {
+            EndWithFailure(r.failure);
             break;
         }
-        if (outcome.played) backoff.Reset();
         PostState(state_.Disconnected());
-        WaitBeforeReconnect(backoff.NextDelayMs());
+        if (wait) WaitBeforeReconnect(backoff.NextDelayMs());
     }
     decoder_.reset();  // inside the apartment it was made in
 }
@@ -133,91 +149,194 @@ void StreamSession::WaitBeforeReconnect(uint32_t requestedMs) {
     reconnectNow_ = false;
 }
 
-StreamSession::Outcome StreamSession::RunConnection(HttpTransport& transport) {
+bool StreamSession::Sleep(uint32_t ms) {
+    std::unique_lock lock(waitMutex_);
+    waitWake_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return abandoned_.load(); });
+    return !abandoned_;
+}
+
+StreamSession::Outcome StreamSession::RunConnection(HttpTransport& transport, const std::wstring& url) {
     Outcome outcome;
+    SourceResult& result = outcome.result;
     HttpRequest request;
-    request.url = url_;
+    request.url = url;
     HttpResponse response;
-    std::unique_ptr<HttpBody> body = transport.Open(request, response, outcome.failure);
-    if (abandoned_) return {End::Abandoned, {}, false};
+    std::unique_ptr<HttpBody> body = transport.Open(request, response, result.failure);
+    if (abandoned_) return {{SourceEnd::Abandoned, {}}, false, {}, {}};
     if (!body) return outcome;
     if (response.status < 200 || response.status > 299) {
-        outcome.failure = Failure{FailureCause::HttpStatus, response.status};
+        result.failure = Failure{FailureCause::HttpStatus, response.status};
         return outcome;
     }
-    if (IsWindowsMediaContent(response.contentType)) return {End::HandOver, {}, false};
-    PostState(state_.Connected());
-
-    IcySplitter icy(response.icyMetaInt);
-    if (decoder_) decoder_->Reset();
-    framer_.Reset();
+    played_ = false;
     framesFound_ = false;
-    std::vector<uint8_t> buffer(kReadSize);
-    std::string audio;
-    std::vector<std::string> blocks;
-    uint64_t received = 0;
-    for (;;) {
-        if (abandoned_) return {End::Abandoned, {}, outcome.played};
-        const std::optional<size_t> n = body->Read(buffer.data(), buffer.size(), outcome.failure);
-        if (abandoned_) return {End::Abandoned, {}, outcome.played};
+    framer_.Reset();
+    if (decoder_) decoder_->Reset();
+
+    // What the address holds: the first bytes decide over the labels.
+    std::vector<uint8_t> first(kSniffBytes);
+    size_t have = 0;
+    while (have < first.size()) {
+        const std::optional<size_t> n = body->Read(first.data() + have, first.size() - have, result.failure);
+        if (abandoned_) return {{SourceEnd::Abandoned, {}}, false, {}, {}};
         if (!n) return outcome;
-        if (*n == 0) {
-            if (response.contentLength && received >= *response.contentLength) {
-                // A file: its last frame has no header after it to vouch for it.
-                if (auto last = framer_.Flush()) DecodeFrame(*last, outcome);
-                outcome.end = End::Finished;
-            } else {
-                outcome.failure = Failure{FailureCause::Dropped, 0};  // a stream has no end
-            }
+        if (*n == 0) break;
+        have += *n;
+        if (response.icyMetaInt > 0) break;  // an ICY stream is audio; its blocks would confuse the sniffer
+    }
+    first.resize(have);
+    const std::string finalUrl = ToUtf8(response.finalUrl.empty() ? url : response.finalUrl);
+    ContentKind kind = SniffContent(first, ToUtf8(response.contentType), finalUrl);
+    if (response.icyMetaInt > 0 && kind != ContentKind::WindowsMedia) kind = ContentKind::MpegAudio;
+    if (kind == ContentKind::WindowsMedia) return {{SourceEnd::HandOver, {}}, false, {}, {}};
+
+    if (IsPlaylist(kind)) {
+        // Playlists are small: read them whole, then look again with all of the text.
+        if (!ReadRest(*body, first, kMaxPlaylistBytes, result.failure)) {
+            if (result.failure.cause == FailureCause::Unsupported) result.failure = Failure{FailureCause::BadPlaylist, 0};
             return outcome;
         }
-        if (received == 0 && response.icyMetaInt == 0 && StartsLikeAsf(buffer.data(), *n))
-            return {End::HandOver, {}, false};
-        received += *n;
-        for (size_t at = 0; at < *n; at += kIcySlice) {
+        body.reset();
+        kind = SniffContent(first, ToUtf8(response.contentType), finalUrl);
+        const std::string_view text(reinterpret_cast<const char*>(first.data()), first.size());
+        if (kind == ContentKind::HlsPlaylist) {
+            auto playlist = ParseHlsPlaylist(text, finalUrl);
+            if (!playlist) {
+                result.failure = Failure{FailureCause::BadPlaylist, 0};
+                return outcome;
+            }
+            HlsPlayback hls(transport, *this);
+            result = hls.Run(*playlist, finalUrl);
+        } else {
+            outcome.list = ParseStationList(text, finalUrl);
+            outcome.listUrl = finalUrl;
+            result.failure = Failure{FailureCause::BadPlaylist, 0};  // unless the list is walked
+        }
+        outcome.played = played_;
+        return outcome;
+    }
+    result = kind == ContentKind::MpegTs ? PlayTransportStream(*body, response, std::move(first))
+                                         : PlayProgressive(*body, response, std::move(first));
+    outcome.played = played_;
+    return outcome;
+}
+
+// A stream or a file of MPEG audio or ADTS, with ICY metadata where the server sends it.
+SourceResult StreamSession::PlayProgressive(HttpBody& body, const HttpResponse& response, std::vector<uint8_t> first) {
+    Connected();
+    IcySplitter icy(response.icyMetaInt);
+    std::vector<uint8_t> buffer = std::move(first);
+    uint64_t received = buffer.size();
+    std::string audio;
+    std::vector<std::string> blocks;
+    Failure failure;
+    for (;;) {
+        for (size_t at = 0; at < buffer.size(); at += kIcySlice) {
             audio.clear();
             blocks.clear();
-            const size_t len = std::min(kIcySlice, *n - at);
+            const size_t len = std::min(kIcySlice, buffer.size() - at);
             icy.Feed(std::span<const uint8_t>(buffer.data() + at, len), audio, blocks);
-            if (!DecodeAudio(audio, outcome)) return outcome;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(audio.data());
+            if (!FeedAudio(std::span<const uint8_t>(bytes, audio.size()), failure))
+                return {abandoned_ ? SourceEnd::Abandoned : SourceEnd::Failed, failure};
             for (const std::string& block : blocks) {
                 if (auto title = StreamTitleOf(block)) queue_.PushTitle(DecodeTitle(*title));
             }
         }
+        if (abandoned_) return {SourceEnd::Abandoned, {}};
+        buffer.resize(kReadSize);
+        const std::optional<size_t> n = body.Read(buffer.data(), buffer.size(), failure);
+        if (abandoned_) return {SourceEnd::Abandoned, {}};
+        if (!n) return {SourceEnd::Failed, failure};
+        if (*n == 0) {
+            if (response.contentLength && received >= *response.contentLength) {
+                if (!EndOfAudio(failure)) return {abandoned_ ? SourceEnd::Abandoned : SourceEnd::Failed, failure};
+                return {SourceEnd::Finished, {}};
+            }
+            return {SourceEnd::Failed, Failure{FailureCause::Dropped, 0}};  // a stream has no end
+        }
+        received += *n;
+        buffer.resize(*n);
     }
 }
 
-// Frames and decodes audio bytes and queues the sound. False when the connection must end.
-bool StreamSession::DecodeAudio(const std::string& audio, Outcome& outcome) {
-    if (audio.empty()) return true;
-    framer_.Push(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(audio.data()), audio.size()));
+// A transport stream sent as one long answer: its audio is taken out as it comes.
+SourceResult StreamSession::PlayTransportStream(HttpBody& body, const HttpResponse& response,
+                                                std::vector<uint8_t> first) {
+    Connected();
+    MpegTsDemuxer demuxer;
+    std::vector<TsPayload> payloads;
+    std::vector<uint8_t> buffer = std::move(first);
+    uint64_t received = buffer.size();
+    Failure failure;
+    for (;;) {
+        payloads.clear();
+        demuxer.Push(buffer, payloads);
+        if (demuxer.State() == TsStreamState::Unsupported) return {SourceEnd::Failed, Failure{FailureCause::Unsupported, 0}};
+        for (const TsPayload& p : payloads) {
+            if (p.kind == TsPayload::Kind::Audio && !FeedAudio(p.bytes, failure))
+                return {abandoned_ ? SourceEnd::Abandoned : SourceEnd::Failed, failure};
+        }
+        buffer.resize(kReadSize);
+        const std::optional<size_t> n = body.Read(buffer.data(), buffer.size(), failure);
+        if (abandoned_) return {SourceEnd::Abandoned, {}};
+        if (!n) return {SourceEnd::Failed, failure};
+        if (*n == 0) {
+            if (!response.contentLength || received < *response.contentLength)
+                return {SourceEnd::Failed, Failure{FailureCause::Dropped, 0}};
+            payloads.clear();
+            demuxer.Flush(payloads);
+            for (const TsPayload& p : payloads)
+                if (p.kind == TsPayload::Kind::Audio && !FeedAudio(p.bytes, failure)) return {SourceEnd::Failed, failure};
+            if (!EndOfAudio(failure)) return {SourceEnd::Failed, failure};
+            return {SourceEnd::Finished, {}};
+        }
+        received += *n;
+        buffer.resize(*n);
+    }
+}
+
+bool StreamSession::FeedAudio(std::span<const uint8_t> bytes, Failure& failure) {
+    if (bytes.empty()) return !abandoned_;
+    framer_.Push(bytes);
     while (auto frame = framer_.Next()) {
-        if (!DecodeFrame(*frame, outcome)) return false;
+        if (!DecodeFrame(*frame, failure)) return false;
     }
     if (!framesFound_ && framer_.SkippedBytes() > kNoiseLimit) {
-        outcome.failure = Failure{FailureCause::Undecodable, 0};
+        failure = Failure{FailureCause::Undecodable, 0};
         return false;
     }
-    return true;
+    return !abandoned_;
 }
 
-bool StreamSession::DecodeFrame(const AudioFrame& frame, Outcome& outcome) {
+bool StreamSession::EndOfAudio(Failure& failure) {
+    // The last frame has no header after it to vouch for it.
+    if (auto last = framer_.Flush()) return DecodeFrame(*last, failure);
+    return !abandoned_;
+}
+
+void StreamSession::ResetDecoding() {
+    framer_.Reset();
+    framesFound_ = false;
+    if (decoder_) decoder_->Reset();
+}
+
+void StreamSession::MarkTitle(const std::string& utf8) { queue_.PushTitle(DecodeTitle(utf8)); }
+
+bool StreamSession::DecodeFrame(const AudioFrame& frame, Failure& failure) {
     framesFound_ = true;
     if (!decoder_) {
         decoder_ = parts_.decoder(frame);
         if (!decoder_) {
-            outcome.failure = Failure{FailureCause::NoDecoder, 0};
+            failure = Failure{FailureCause::NoDecoder, 0};
             return false;
         }
     }
     pcm_.clear();
     PcmFormat format;
     if (!decoder_->Decode(frame, pcm_, format) || pcm_.empty()) return true;  // a damaged frame is dropped
-    if (!queue_.Push(format, pcm_)) {
-        outcome.end = End::Abandoned;
-        return false;
-    }
-    outcome.played = true;
+    if (!queue_.Push(format, pcm_)) return false;  // abandoned
+    played_ = true;
     return true;
 }
 
@@ -231,7 +350,10 @@ void StreamSession::RunOutput() {
 
 void StreamSession::OnSoundStarted() { PostState(state_.SoundStarted()); }
 
-void StreamSession::OnUnderrun() { PostState(state_.Underrun()); }
+void StreamSession::OnUnderrun() {
+    ++underruns_;
+    PostState(state_.Underrun());
+}
 
 void StreamSession::OnTitleHeard(const std::wstring& title) { PostText(Notice::Kind::Title, title); }
 

@@ -9,17 +9,21 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "player/stream/audio_decoder.h"
 #include "player/stream/audio_framer.h"
 #include "player/stream/audio_sink.h"
 #include "player/stream/failure_policy.h"
 #include "player/stream/http_transport.h"
+#include "player/stream/media_feed.h"
 #include "player/stream/notice_box.h"
 #include "player/stream/output_pump.h"
 #include "player/stream/pcm_queue.h"
 #include "player/stream/session_state.h"
+#include "player/stream/station_playlist.h"
 
 namespace zarvio::stream {
 
@@ -34,7 +38,9 @@ struct StreamParts {
     std::function<uint32_t(uint32_t requestedMs)> reconnectWait;
 };
 
-class StreamSession final : public std::enable_shared_from_this<StreamSession>, private OutputEvents {
+class StreamSession final : public std::enable_shared_from_this<StreamSession>,
+                            private OutputEvents,
+                            private MediaFeed {
 public:
     // Starts both threads. The volume is shared with the player, so a change is heard at once.
     static std::shared_ptr<StreamSession> Start(std::wstring url, uint64_t generation,
@@ -53,22 +59,34 @@ public:
                   std::shared_ptr<const std::atomic<int>> volume, const StreamParts& parts);
 
 private:
-    enum class End { Abandoned, Finished, Failed, HandOver };
     struct Outcome {
-        End end = End::Failed;
-        Failure failure;
+        SourceResult result;
         bool played = false;  // the connection delivered audio before it ended
+        std::vector<StationEntry> list;  // with a station list: its entries
+        std::string listUrl;             // and its final address
     };
 
     void RunConnections();
-    Outcome RunConnection(HttpTransport& transport);
-    bool DecodeAudio(const std::string& audio, Outcome& outcome);
-    bool DecodeFrame(const AudioFrame& frame, Outcome& outcome);
-    void RunOutput();
+    Outcome RunConnection(HttpTransport& transport, const std::wstring& url);
+    SourceResult PlayProgressive(HttpBody& body, const HttpResponse& response, std::vector<uint8_t> first);
+    SourceResult PlayTransportStream(HttpBody& body, const HttpResponse& response, std::vector<uint8_t> first);
     void WaitBeforeReconnect(uint32_t requestedMs);
+    void EndWithFailure(const Failure& failure);
+    void RunOutput();
 
     void PostState(std::optional<int> state);
     void PostText(Notice::Kind kind, std::wstring text);
+
+    // MediaFeed, on the worker thread.
+    bool Abandoned() const override { return abandoned_; }
+    void Connected() override { PostState(state_.Connected()); }
+    bool FeedAudio(std::span<const uint8_t> bytes, Failure& failure) override;
+    bool EndOfAudio(Failure& failure) override;
+    void ResetDecoding() override;
+    void MarkTitle(const std::string& utf8) override;
+    bool Sleep(uint32_t ms) override;
+    uint64_t Underruns() const override { return underruns_; }
+    bool DecodeFrame(const AudioFrame& frame, Failure& failure);
 
     // OutputEvents, on the output thread.
     void OnSoundStarted() override;
@@ -84,11 +102,13 @@ private:
     const StreamParts parts_;
 
     std::atomic<bool> abandoned_{false};
+    std::atomic<uint64_t> underruns_{0};
     PcmQueue queue_;
     SessionState state_;
     // Worker thread only.
     AudioFramer framer_;
     bool framesFound_ = false;  // since the connection began
+    bool played_ = false;       // the connection queued sound
     std::vector<int16_t> pcm_;
     std::unique_ptr<AudioDecoder> decoder_;
     std::mutex waitMutex_;
