@@ -9,6 +9,7 @@
 #include <cstring>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -217,6 +218,37 @@ private:
         size_t at_ = 0;
     };
     std::shared_ptr<TransportScript> script_;
+};
+
+// Answers by address: each address has its answer (the same every time); any other address is
+// refused. Every request is logged with its range.
+struct RouteTable {
+    std::mutex mutex;
+    std::map<std::wstring, FakeAnswer> answers;
+    std::vector<std::wstring> requested;
+    int count(const std::wstring& url) {
+        std::lock_guard l(mutex);
+        return static_cast<int>(std::count(requested.begin(), requested.end(), url));
+    }
+};
+
+class RoutedTransport final : public stream::HttpTransport {
+public:
+    explicit RoutedTransport(std::shared_ptr<RouteTable> routes) : routes_(std::move(routes)) {}
+    std::unique_ptr<stream::HttpBody> Open(const stream::HttpRequest& request, stream::HttpResponse& response,
+                                           stream::Failure& failure) override {
+        auto script = std::make_shared<TransportScript>();
+        {
+            std::lock_guard l(routes_->mutex);
+            routes_->requested.push_back(request.url);
+            auto a = routes_->answers.find(request.url);
+            if (a != routes_->answers.end()) script->answers = {a->second};
+        }
+        return ScriptedTransport(script).Open(request, response, failure);
+    }
+
+private:
+    std::shared_ptr<RouteTable> routes_;
 };
 
 // Turns each frame into samplesPerFrame frames of one value, the frame's fourth payload byte
