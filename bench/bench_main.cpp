@@ -5,6 +5,7 @@
 //                  (default: the station and volume files next to the benchmark)
 //     --quick      fewer repetitions, for a look rather than a record
 //     --only LIST  just these figures, e.g. "2" or "3,4" (1 and 5 come from the same starts)
+//     --stream URL DIR   the tests' local server and its media folder, for figures 6 to 8
 #include <objbase.h>
 
 #include <cwchar>
@@ -15,6 +16,7 @@
 #include "list_load.h"
 #include "painting.h"
 #include "startup.h"
+#include "stream_playback.h"
 
 int wmain(int argc, wchar_t** argv) {
     using namespace zarvio::bench;
@@ -22,10 +24,16 @@ int wmain(int argc, wchar_t** argv) {
     int listRepetitions = 15;
     int paintRepetitions = 1000;
     std::wstring only;
+    std::wstring server, media;
+    bool quick = false;
     for (int i = 1; i < argc; ++i) {
         if (std::wcscmp(argv[i], L"--data") == 0 && i + 1 < argc) {
             startup.dataDir = argv[++i];
+        } else if (std::wcscmp(argv[i], L"--stream") == 0 && i + 2 < argc) {
+            server = argv[++i];
+            media = argv[++i];
         } else if (std::wcscmp(argv[i], L"--quick") == 0) {
+            quick = true;
             startup.startRepetitions = 3;
             startup.inProcessRepetitions = 3;
             listRepetitions = 5;
@@ -33,7 +41,7 @@ int wmain(int argc, wchar_t** argv) {
         } else if (std::wcscmp(argv[i], L"--only") == 0 && i + 1 < argc) {
             only = argv[++i];
         } else {
-            std::fwprintf(stderr, L"usage: zarvio_bench [--data DIR] [--quick] [--only LIST]\n");
+            std::fwprintf(stderr, L"usage: zarvio_bench [--data DIR] [--quick] [--only LIST] [--stream URL DIR]\n");
             return 2;
         }
     }
@@ -45,6 +53,7 @@ int wmain(int argc, wchar_t** argv) {
     if (wanted(L'2')) RunListLoadFigure(listRepetitions);
     if (wanted(L'3') || wanted(L'4')) RunPaintingFigures(paintRepetitions);
     for (const auto& line : resources) Report(line.figure, line.text);
+    if (!server.empty() && (wanted(L'6') || wanted(L'7') || wanted(L'8'))) RunStreamFigures(server, media, quick);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }

@@ -1,0 +1,163 @@
+// Figure 6: from Play to the first sample handed to the sound device, on a local ICY MP3 stream
+// whose server sends its first 2 s at once (as Icecast does); target under 300 ms.
+// Figure 7: CPU per minute of playback against its floor in the same run: the system's decoder
+// on the same bytes plus the sink playing the same PCM from memory; target within 1.5x.
+// Figure 8: memory while playing, above the idle process; target at most 8 MiB.
+#include "stream_playback.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <psapi.h>
+
+#include <atomic>
+#include <memory>
+
+#include "bench_support.h"
+#include "platform/files.h"
+#include "player/stream/audio_decoder.h"
+#include "player/stream/audio_framer.h"
+#include "player/stream/audio_sink.h"
+#include "player/stream/stream_player.h"
+
+namespace zarvio::bench {
+namespace {
+
+// The real waveOut sink, noting when the first block was handed over.
+class TimedSink final : public stream::AudioSink {
+public:
+    explicit TimedSink(std::shared_ptr<std::atomic<double>> firstWrite, std::shared_ptr<Stopwatch> clock)
+        : first_(std::move(firstWrite)), clock_(std::move(clock)), real_(stream::CreateWaveOutSink()) {}
+    bool Open(const stream::PcmFormat& f) override { return real_->Open(f); }
+    void Close() override { real_->Close(); }
+    bool IsOpen() const override { return real_->IsOpen(); }
+    int FreeBlocks() override { return real_->FreeBlocks(); }
+    bool Write(const int16_t* s, size_t frames) override {
+        if (first_->load() < 0) first_->store(clock_->Milliseconds());
+        return real_->Write(s, frames);
+    }
+    uint64_t PlayedFrames() override { return real_->PlayedFrames(); }
+    void Reset() override { real_->Reset(); }
+    void WaitForBlock(uint32_t ms) override { real_->WaitForBlock(ms); }
+
+private:
+    std::shared_ptr<std::atomic<double>> first_;
+    std::shared_ptr<Stopwatch> clock_;
+    std::unique_ptr<stream::AudioSink> real_;
+};
+
+double CpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto s = [](const FILETIME& t) { return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7; };
+    return s(kernel) + s(user);
+}
+
+// The process's committed memory (Wine leaves PrivateUsage at 0; PagefileUsage counts the same).
+double CommittedMiB() {
+    PROCESS_MEMORY_COUNTERS_EX m{};
+    m.cb = sizeof(m);
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof(m));
+    const SIZE_T bytes = m.PrivateUsage ? m.PrivateUsage : m.PagefileUsage;
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+// Runs messages for ms the way the program's message loop waits for them: asleep in between.
+void Pump(double ms) {
+    Stopwatch w;
+    for (double left = ms; left > 0; left = ms - w.Milliseconds()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+}
+
+// Decodes the file and plays the PCM from memory for `seconds`, as the floor of playback.
+double FloorCpu(const std::string& mp3, double seconds) {
+    const double cpu0 = CpuSeconds();
+    stream::AudioFramer framer;
+    framer.Push(std::span(reinterpret_cast<const uint8_t*>(mp3.data()), mp3.size()));
+    std::vector<int16_t> pcm;
+    stream::PcmFormat format;
+    std::unique_ptr<stream::AudioDecoder> decoder;
+    while (auto frame = framer.Next()) {
+        if (!decoder) decoder = stream::CreateAudioDecoder(*frame);
+        if (!decoder) return 0;
+        decoder->Decode(*frame, pcm, format);
+        if (pcm.size() >= static_cast<size_t>(seconds * format.sampleRate * format.channels)) break;
+    }
+    auto sink = stream::CreateWaveOutSink();
+    if (!format.valid() || !sink->Open(format)) return 0;
+    const size_t block = static_cast<size_t>(format.sampleRate) * stream::kSinkBlockMs / 1000;
+    const size_t frames = pcm.size() / static_cast<size_t>(format.channels);
+    size_t at = 0;
+    while (at < frames || sink->PlayedFrames() < frames) {
+        while (at < frames && sink->FreeBlocks() > 0) {
+            const size_t n = std::min(block, frames - at);
+            sink->Write(pcm.data() + at * static_cast<size_t>(format.channels), n);
+            at += n;
+        }
+        sink->WaitForBlock(20);
+    }
+    sink->Close();
+    return CpuSeconds() - cpu0;
+}
+
+}  // namespace
+
+void RunStreamFigures(const std::wstring& serverBase, const std::wstring& mediaDir, bool quick) {
+    // The decoders' transforms are COM objects of the worker threads; this thread plays too.
+    const std::wstring url = serverBase + L"/stream?file=tone_44100_stereo.mp3&metaint=8192&titles=Bench";
+    const int starts = quick ? 3 : 9;
+
+    // Figure 6.
+    std::vector<double> firsts;
+    for (int i = 0; i < starts; ++i) {
+        auto clock = std::make_shared<Stopwatch>();
+        auto first = std::make_shared<std::atomic<double>>(-1.0);
+        stream::StreamParts parts;
+        parts.sink = [first, clock] { return std::make_unique<TimedSink>(first, clock); };
+        stream::StreamPlayer player(url, parts);
+        clock->Restart();
+        player.Play();
+        Stopwatch wait;
+        while (first->load() < 0 && wait.Milliseconds() < 5000) Pump(2);
+        if (first->load() >= 0) firsts.push_back(first->load());
+        player.Stop();
+        Pump(100);
+    }
+    const double median = Median(firsts);
+    Report("6 play to first sample",
+           Format("%.0f ms median of %d starts (min %.0f, max %.0f) | target < 300 ms: %s", median,
+                  static_cast<int>(firsts.size()), firsts.empty() ? 0.0 : *std::min_element(firsts.begin(), firsts.end()),
+                  firsts.empty() ? 0.0 : *std::max_element(firsts.begin(), firsts.end()),
+                  Verdict(!firsts.empty() && median < 300)));
+
+    // Figures 7 and 8: one playback of `seconds`, then the floor on the same bytes.
+    const double seconds = quick ? 6 : 20;
+    Pump(300);
+    const double idle = CommittedMiB();
+    double playing = 0, cpu = 0;
+    {
+        stream::StreamPlayer player(url);
+        player.Play();
+        Pump(2000);  // connected, buffered and playing: the steady state is what is measured
+        const double cpu0 = CpuSeconds();
+        Pump(seconds * 1000);
+        cpu = CpuSeconds() - cpu0;
+        playing = CommittedMiB();
+        player.Stop();
+        Pump(200);
+    }
+    const std::string mp3 = ReadFileBytes(mediaDir + L"\\tone_44100_stereo.mp3").value_or(std::string());
+    const double floor = FloorCpu(mp3, seconds);
+    const double perMinute = cpu / seconds * 60, floorPerMinute = floor / seconds * 60;
+    Report("7 CPU per minute playing",
+           Format("%.2f s | floor (decode the same MP3 + play its PCM from memory) %.2f s | ratio %.2fx, target <= 1.5x: %s",
+                  perMinute, floorPerMinute, floor > 0 ? perMinute / floorPerMinute : 0.0,
+                  Verdict(floor > 0 && perMinute <= 1.5 * floorPerMinute)));
+    Report("8 memory while playing",
+           Format("%.2f MiB committed above the idle process (%.1f idle, %.1f playing) | target <= 8 MiB: %s",
+                  playing - idle, idle, playing, Verdict(playing - idle <= 8.0)));
+}
+
+}  // namespace zarvio::bench
