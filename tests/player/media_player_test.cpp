@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "support/message_pump.h"
 #include "temp_folder.h"
 
 namespace zarvio {
 namespace {
+
+using test::PumpUntil;
 
 struct RecordingListener final : MediaPlayerListener {
     void OnPlayStateChange(int state) override {
@@ -25,23 +28,6 @@ struct RecordingListener final : MediaPlayerListener {
     std::vector<int> states;
     int statusChanges = 0;
 };
-
-// Pumps this thread's messages until done() holds or the time is up; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!done()) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)),
-                                  QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    return true;
-}
 
 // A sine tone as a PCM WAV file: 8 kHz, 16 bit, mono.
 std::string ToneWav(int seconds) {

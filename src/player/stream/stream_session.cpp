@@ -26,15 +26,11 @@ constexpr size_t kReadSize = 16 * 1024;
 constexpr size_t kIcySlice = 1024;
 // Bytes without a single frame after which the content is taken for something no decoder takes.
 constexpr uint64_t kNoiseLimit = 256 * 1024;
+// First bytes enough to tell what an answer holds (up to kSniffBytes are looked at).
+constexpr size_t kSniffMinimum = 1024;
 
-std::wstring DecodeTitle(const std::string& raw) {
-    if (!IsValidUtf8(raw)) return FromAnsi(raw);
-    if (raw.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, raw.data(), static_cast<int>(raw.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, raw.data(), static_cast<int>(raw.size()), out.data(), n);
-    return out;
-}
+// Titles are UTF-8 where they are valid UTF-8, else in the system's code page (GBK servers).
+std::wstring DecodeTitle(const std::string& raw) { return IsValidUtf8(raw) ? FromUtf8(raw) : FromAnsi(raw); }
 
 }  // namespace
 
@@ -176,7 +172,8 @@ StreamSession::Outcome StreamSession::RunConnection(HttpTransport& transport, co
     // What the address holds: the first bytes decide over the labels.
     std::vector<uint8_t> first(kSniffBytes);
     size_t have = 0;
-    while (have < first.size()) {
+    // A kilobyte tells; waiting for more would hold a slow stream's first sound back.
+    while (have < kSniffMinimum) {
         const std::optional<size_t> n = body->Read(first.data() + have, first.size() - have, result.failure);
         if (abandoned_) return {{SourceEnd::Abandoned, {}}, false, {}, {}};
         if (!n) return outcome;

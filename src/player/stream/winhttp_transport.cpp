@@ -4,26 +4,11 @@
 #include <string>
 #include <utility>
 
+#include "platform/text.h"
 #include "player/stream/http_head.h"
 
 namespace zarvio::stream {
 namespace {
-
-std::string Utf8Of(const std::wstring& s) {
-    if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring WideOfUtf8(const std::string& s) {
-    if (s.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
 
 // Header values that matter here are ASCII; anything else cannot match what we look for.
 std::string AsciiOf(const std::wstring& s) {
@@ -246,7 +231,7 @@ std::unique_ptr<HttpBody> WinHttpTransport::Open(const HttpRequest& request, Htt
                 failure = Failure{FailureCause::TooManyRedirects, 0};
                 return nullptr;
             }
-            url = WideOfUtf8(ResolveLocation(Utf8Of(url), Utf8Of(*location)));
+            url = FromUtf8(ResolveLocation(ToUtf8(url), ToUtf8(*location)));
             continue;
         }
         response.status = static_cast<int>(status);

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/handles.h"
+#include "platform/text.h"
 #include "player/stream/http_head.h"
 
 namespace zarvio::stream {
@@ -48,22 +49,6 @@ struct AddressListTraits {
 using AddressList = UniqueHandle<addrinfo*, AddressListTraits>;
 
 constexpr size_t kMaxHeadBytes = 16 * 1024;
-
-std::string Utf8Of(const std::wstring& s) {
-    if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring WideOfUtf8(const std::string& s) {
-    if (s.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
 
 void SetReceiveTimeout(SOCKET s, DWORD ms) {
     setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
@@ -138,7 +123,7 @@ std::string RequestText(const PlainHttpAddress& address, const HttpRequest& requ
     std::string host = address.host.find(':') != std::string::npos ? "[" + address.host + "]" : address.host;
     if (address.port != 80) host += ":" + std::to_string(address.port);
     std::string text = "GET " + address.target + " HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: " +
-                       Utf8Of(kUserAgent) + "\r\nAccept: */*\r\n";
+                       ToUtf8(kUserAgent) + "\r\nAccept: */*\r\n";
     if (request.icyMetadata) text += "Icy-MetaData: 1\r\n";
     if (request.rangeStart) {
         text += "Range: bytes=" + std::to_string(*request.rangeStart) + "-" +
@@ -221,7 +206,7 @@ std::unique_ptr<HttpBody> WinsockHttp10Transport::Open(const HttpRequest& reques
         failure = Failure{FailureCause::Other, 0};
         return nullptr;
     }
-    std::string url = Utf8Of(request.url);
+    std::string url = ToUtf8(request.url);
     for (int hop = 0;; ++hop) {
         const auto address = ParsePlainHttpAddress(url);
         if (!address) {
@@ -270,8 +255,8 @@ std::unique_ptr<HttpBody> WinsockHttp10Transport::Open(const HttpRequest& reques
         }
         SetReceiveTimeout(s.get(), kReceiveTimeoutMs);
         response.status = head->status;
-        response.finalUrl = WideOfUtf8(url);
-        if (const auto type = head->Find("content-type")) response.contentType = WideOfUtf8(MediaTypeOf(*type));
+        response.finalUrl = FromUtf8(url);
+        if (const auto type = head->Find("content-type")) response.contentType = FromUtf8(MediaTypeOf(*type));
         if (const auto length = head->Find("content-length")) response.contentLength = ParseDecimal(*length);
         if (const auto metaint = head->Find("icy-metaint")) {
             response.icyMetaInt = static_cast<size_t>(ParseDecimal(*metaint).value_or(0));
