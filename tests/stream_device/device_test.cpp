@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "player/stream/audio_decoder.h"
+#include "player/stream/stream_player.h"
 #include "player/stream/waveout_sink.h"
 #include "support/audio_analysis.h"
 #include "support/media_frames.h"
+#include "support/message_pump.h"
+#include "support/server_log.h"
 #include "support/stream_world.h"
 
 namespace zarvio::stream {
@@ -201,6 +204,79 @@ TEST(SoundDevice, TheTonePlaysInRealTimeOnBothChannelsWithoutGaps) {
     if (after.frames() > 0) {
         EXPECT_LT(test::Rms(after, 0), 50);
     }
+}
+
+struct StateLog final : MediaPlayerListener {
+    void OnPlayStateChange(int state) override { states.push_back(state); }
+    void OnStatusChange() override {}
+    void OnTitleChange(const std::wstring&) override {}
+    void OnPlaybackFailed(const std::wstring& text) override { failures.push_back(text); }
+    std::vector<int> states;
+    std::vector<std::wstring> failures;
+};
+
+TEST(SoundDevice, AnHlsLiveWindowPlaysThroughTheRealPlayerWithoutGapsAcrossReloads) {
+    const std::wstring recording = RecordingPath();
+    if (recording.empty()) GTEST_SKIP() << "runs with the pulse_sink fixture only";
+    if (test::ServerUrl(L"/").empty()) GTEST_FAIL() << "the tests' server is not running";
+    ASSERT_GT(FileSize(recording), 0u) << "nothing records the sink";
+    const std::string dir = "/hls/device-" + std::to_string(GetTickCount64()) + "/ts/";
+    const std::wstring url = test::ServerUrl(std::wstring(dir.begin(), dir.end()) + L"index.m3u8");
+
+    const uint64_t offset = FileSize(recording) / kRecordFrameBytes * kRecordFrameBytes;
+    RecordingWatch watch(recording, offset);
+    StateLog heard;
+    auto player = std::make_unique<StreamPlayer>(url);  // the real parts: WinHTTP, decoders, waveOut
+    player->SetListener(&heard);
+    const auto start = Clock::now();
+    player->Play();
+    ASSERT_TRUE(test::PumpUntil([&] { return watch.Heard(); }, 5000)) << "no sound";
+    const double heardAt = SecondsSince(start);
+    // A window of 2 s segments is reloaded every 2 to 3 s (the worker feeds the decoder first):
+    // five reloads or more.
+    constexpr double kSeconds = 18.0;
+    test::PumpFor(static_cast<DWORD>(kSeconds * 1000));
+    const std::vector<int> states = heard.states;
+    player.reset();
+    Sleep(500);  // parec's own buffering
+
+    std::printf("HLS live window: sound in the recording %.0f ms after Play\n", heardAt * 1000);
+    EXPECT_EQ(states, (std::vector<int>{9, 6, 3})) << "playing throughout";
+    EXPECT_TRUE(heard.failures.empty());
+    const auto requests = test::LoggedRequests(dir);
+    const auto reloads = requests.count(dir + "index.m3u8") ? requests.at(dir + "index.m3u8") : 0;
+    EXPECT_GE(reloads, 6) << "the first load and five reloads at least";
+    const auto segments = test::LoggedSegments(dir);
+    EXPECT_GE(segments.size(), 6u);
+    for (const auto& [sequence, count] : segments) EXPECT_EQ(count, 1) << "segment " << sequence;
+
+    const std::vector<int16_t> recorded = ReadRecording(recording, offset, UINT64_MAX);
+    const test::PcmView view{recorded, kRecordChannels, kRecordRate};
+    const auto first = test::FirstSound(view, 200);
+    ASSERT_TRUE(first.has_value());
+    // From the first sound to where Stop may have cut it: the tone, on both channels, unbroken.
+    const size_t frames = static_cast<size_t>((kSeconds - 0.5) * kRecordRate);
+    const test::PcmView ours = view.Slice(*first, frames);
+    ASSERT_EQ(ours.frames(), frames) << "the recording ends early";
+    const size_t window = kRecordRate / 10;
+    const double tones[2] = {440, 660};
+    for (int c = 0; c < 2; ++c) {
+        SCOPED_TRACE("channel " + std::to_string(c));
+        EXPECT_NEAR(MedianOverWindows(ours, window, [&](const test::PcmView& w) { return test::EstimateFrequency(w, c); }),
+                    tones[c], 2.0);
+        EXPECT_GT(MedianOverWindows(ours, window, [&](const test::PcmView& w) { return test::ToneShare(w, c, tones[c]); }),
+                  0.9);
+    }
+    size_t dropouts = 0;
+    for (const auto& g : test::FindSilences(ours, kRecordRate / 500, 200)) {
+        ++dropouts;
+        if (g.frames >= kRecordRate / 10) {
+            ADD_FAILURE() << "silence of " << g.frames * 1000 / kRecordRate << " ms at " << g.start * 1000 / kRecordRate
+                          << " ms";
+        }
+    }
+    std::printf("HLS live window: %d playlist loads, %zu segments, dropouts of 2 to 100 ms: %zu\n", reloads,
+                segments.size(), dropouts);
 }
 
 }  // namespace

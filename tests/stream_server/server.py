@@ -33,7 +33,12 @@ Endpoints (query parameters in brackets; sizes in bytes, times in seconds):
   /status       [code=404] [retry_after=S] A short text body with that status.
   /log          The request log as JSON: {"paths": {path: count}, "targets": {path?query:
                 count}, "connections": count}. [path=P] only that path's count, as text.
-                [reset=1] empties it.
+                [prefix=P] "path count" lines of the paths that start with P. [reset=1]
+                empties it.
+  /hls/ID/...   HLS playlists and segments made from the media folder's hls/ (make_hls.sh);
+                see hls_endpoint. ID is any name: each ID/KIND has a clock of its own.
+  /lists/NAME   Station lists (.pls, .m3u) with relative and absolute entries; see
+                list_endpoint.
   Every path:   [delay=S] waits before answering (the answer timeout), [close=1] answers
                 with Connection: close.
 
@@ -240,7 +245,10 @@ def log_endpoint(req, query):
     if query.get("reset") == "1":
         log.reset()
     snap = log.snapshot()
-    if "path" in query:
+    if "prefix" in query:
+        lines = ["%s %d\n" % (p, n) for p, n in sorted(snap["paths"].items()) if p.startswith(query["prefix"])]
+        req.send_simple(200, "".join(lines).encode())
+    elif "path" in query:
         body = ("%d\n" % snap["paths"].get(query["path"], 0)).encode()
         req.send_simple(200, body)
     else:
@@ -282,7 +290,11 @@ def media_endpoint(req, query):
     if data is None:
         req.send_simple(404, b"no such file\n")
         return
-    content_type = query.get("type", content_type_of(name))
+    send_body(req, query, data, query.get("type", content_type_of(name)))
+
+
+def send_body(req, query, data, content_type):
+    """Answers with data: Content-Length, Range (206, 416), keep-alive; [truncate=N]."""
     status, body, extra = 200, data, [("Accept-Ranges", "bytes")]
     if "Range" in req.headers:
         span = parse_range(req.headers["Range"], len(data))
@@ -405,6 +417,341 @@ def stream_endpoint(req, query):
         req.wfile.write(bytes(chunk))
         req.wfile.flush()
         sent_body += len(chunk)
+
+
+# --- HLS: playlists written here from the segments make_hls.sh made -----------------------------
+#
+#   /hls/ID/KIND/index.m3u8   a media playlist; /hls/ID/KIND/SEQ.EXT its segments
+#   /hls/ID/master.m3u8       three variants (low, mid, video) and an audio rendition (rendition)
+# Live kinds: a window of HLS_WINDOW segments moving with the clock of ID/KIND (started by its
+# first request), looping the media with EXT-X-DISCONTINUITY where it starts over:
+#   ts, low, mid, video, rendition   MPEG-TS AAC;  fmp4  fragmented MP4 with EXT-X-MAP
+#   packed   ADTS segments behind an ID3 tag (PRIV timestamp, TIT2 "Song SEQ", TPE1 "Zarvio Band")
+#   id3ts    MPEG-TS written here with the same ID3 tag as timed metadata (stream type 0x15)
+#   gap      ts whose media sequence leaps HLS_GAP segments ahead 4 s after its start
+# On-demand kinds (EXT-X-ENDLIST):
+#   vod      4 TS segments with the EXTINF titles "", "no desc", "12" and "Evening News"
+#   disc     2 segments at 44.1 kHz, EXT-X-DISCONTINUITY, 2 at 48 kHz
+#   faults   6 segments of which 2.ts answers 404 and 4.ts is cut in half (Content-Length whole)
+#   aes      4 AES-128 segments (sequence 7 to 10; IV from the sequence, then given), key.bin
+#   single   one file, EXT-X-BYTERANGE (ffmpeg's own playlist)
+# [type=Content-Type of the playlist] [segtype=Content-Type the segments are served with]
+
+HLS_WINDOW = 5
+HLS_GAP = 8
+HLS_LOOP = 15              # segments of each live kind before it starts over (30 s)
+PACKED_FRAMES = 86         # AAC frames of a segment written here: 1.997 s at 44.1 kHz
+PTS_BASE = 10 * 90000      # where the written segments' timestamps start
+HLS_TS_KINDS = ("ts", "low", "mid", "video", "rendition", "gap")
+HLS_LIVE_KINDS = HLS_TS_KINDS + ("fmp4", "packed", "id3ts")
+
+
+def syncsafe(n):
+    return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+
+
+def id3_tag(pts, title, artist):
+    """An ID3v2.4 tag: the transport stream timestamp (PRIV), TIT2 and TPE1."""
+    def frame(fid, payload):
+        return fid.encode() + syncsafe(len(payload)) + b"\0\0" + payload
+    body = frame("PRIV", b"com.apple.streaming.transportStreamTimestamp\0" + struct.pack(">Q", pts % (1 << 33)))
+    body += frame("TIT2", b"\x03" + title.encode() + b"\0") + frame("TPE1", b"\x03" + artist.encode() + b"\0")
+    return b"ID3\x04\x00\x00" + syncsafe(len(body)) + body
+
+
+def adts_frames(data):
+    frames, pos = [], 0
+    while pos + 7 <= len(data) and data[pos] == 0xFF and (data[pos + 1] & 0xF6) == 0xF0:
+        length = ((data[pos + 3] & 3) << 11) | (data[pos + 4] << 3) | (data[pos + 5] >> 5)
+        frames.append(data[pos:pos + length])
+        pos += length
+    return frames
+
+
+def mpeg_crc32(data):
+    crc = 0xFFFFFFFF
+    for byte in data:
+        crc ^= byte << 24
+        for _ in range(8):
+            crc = ((crc << 1) ^ 0x04C11DB7) & 0xFFFFFFFF if crc & 0x80000000 else (crc << 1) & 0xFFFFFFFF
+    return crc
+
+
+def pes_header(stream_id, payload_length, pts):
+    stamp = bytes([0x21 | ((pts >> 29) & 0x0E), (pts >> 22) & 0xFF, ((pts >> 14) & 0xFE) | 1,
+                   (pts >> 7) & 0xFF, ((pts << 1) & 0xFE) | 1])
+    return b"\0\0\1" + bytes([stream_id]) + struct.pack(">H", payload_length + 8) + b"\x84\x80\x05" + stamp
+
+
+class TsWriter:
+    """Transport stream packets with continuity counters that run on across segments."""
+    AUDIO_PID, ID3_PID, PMT_PID = 0x100, 0x101, 0x1000
+
+    def __init__(self):
+        self.counters = {}
+
+    def packets(self, pid, payload):
+        out = bytearray()
+        first = True
+        while first or payload:
+            chunk, payload = payload[:184], payload[184:]
+            cc = self.counters.get(pid, 0)
+            self.counters[pid] = (cc + 1) & 0x0F
+            head = bytes([0x47, (0x40 if first else 0) | (pid >> 8), pid & 0xFF])
+            if len(chunk) == 184:
+                out += head + bytes([0x10 | cc]) + chunk
+            else:
+                fill = 183 - len(chunk)
+                field = bytes([fill]) + (b"\x00" + b"\xFF" * (fill - 1) if fill else b"")
+                out += head + bytes([0x30 | cc]) + field + chunk
+            first = False
+        return bytes(out)
+
+    def section(self, pid, table):
+        return self.packets(pid, b"\0" + table + struct.pack(">I", mpeg_crc32(table)))
+
+    def tables(self):
+        pat = bytes([0x00, 0xB0, 13, 0, 1, 0xC1, 0, 0, 0, 1, 0xE0 | (self.PMT_PID >> 8), self.PMT_PID & 0xFF])
+        streams = b""
+        for kind, pid in ((0x0F, self.AUDIO_PID), (0x15, self.ID3_PID)):
+            streams += bytes([kind, 0xE0 | (pid >> 8), pid & 0xFF, 0xF0, 0])
+        pmt = bytes([0x02, 0xB0, 13 + len(streams), 0, 1, 0xC1, 0, 0,
+                     0xE0 | (self.AUDIO_PID >> 8), self.AUDIO_PID & 0xFF, 0xF0, 0]) + streams
+        return self.section(0, pat) + self.section(self.PMT_PID, pmt)
+
+
+class HlsMedia:
+    """The segments of every kind, read or written once, and the clocks of the live windows."""
+
+    def __init__(self, media):
+        self.root = os.path.join(media, "hls")
+        self.lock = threading.Lock()
+        self.clocks = {}
+        self.written = {"packed": {}, "id3ts": {}}
+        self.ts_writer = TsWriter()
+        self.lists = {name: self.ffmpeg_list(name) for name in ("ts", "ts48", "fmp4")}
+        self.aac = adts_frames(open(os.path.join(media, "tone_44100_stereo.aac"), "rb").read())
+
+    def ffmpeg_list(self, name):
+        """[(duration, file)] of one of ffmpeg's playlists."""
+        items, duration = [], None
+        for line in open(os.path.join(self.root, name, "index.m3u8")).read().splitlines():
+            if line.startswith("#EXTINF:"):
+                duration = float(line[8:].split(",")[0])
+            elif line and not line.startswith("#"):
+                items.append((duration, line))
+        return items
+
+    def file(self, name):
+        with open(os.path.join(self.root, name), "rb") as f:
+            return f.read()
+
+    def durations(self, kind):
+        if kind in ("packed", "id3ts"):
+            return [PACKED_FRAMES * 1024 / 44100] * HLS_LOOP
+        return [d for d, _ in self.lists["fmp4" if kind == "fmp4" else "ts"][:HLS_LOOP]]
+
+    def elapsed(self, key):
+        with self.lock:
+            start = self.clocks.setdefault(key, time.monotonic())
+        return time.monotonic() - start
+
+    def live_first(self, kind, key):
+        """The media sequence number that starts the window now."""
+        t = self.elapsed(key)
+        durations = self.durations(kind)
+        loops, rest = divmod(t, sum(durations))
+        done = int(loops) * len(durations)
+        for d in durations:
+            if rest < d:
+                break
+            rest -= d
+            done += 1
+        return done + (HLS_GAP if kind == "gap" and t >= 4 else 0)
+
+    def live_playlist(self, kind, key, segtype):
+        first = self.live_first(kind, key)
+        durations = self.durations(kind)
+        ext = {"fmp4": ".m4s", "packed": ".aac"}.get(kind, ".ts")
+        lines = ["#EXTM3U", "#EXT-X-VERSION:%d" % (6 if kind == "fmp4" else 3), "#EXT-X-TARGETDURATION:2",
+                 "#EXT-X-MEDIA-SEQUENCE:%d" % first, "#EXT-X-DISCONTINUITY-SEQUENCE:%d" % (first // HLS_LOOP)]
+        if kind == "fmp4":
+            lines.append('#EXT-X-MAP:URI="init.mp4"')
+        for seq in range(first, first + HLS_WINDOW):
+            if seq % HLS_LOOP == 0 and seq != first:
+                lines.append("#EXT-X-DISCONTINUITY")
+            lines += ["#EXTINF:%.6f," % durations[seq % HLS_LOOP], "%d%s%s" % (seq, ext, segtype)]
+        return lines
+
+    def pts_of(self, seq):
+        return PTS_BASE + seq * PACKED_FRAMES * 1024 * 90000 // 44100
+
+    def written_segment(self, kind, seq):
+        """A packed-audio or ID3-carrying TS segment; TS ones are written in order, so that their
+        continuity counters run on."""
+        with self.lock:
+            cache = self.written[kind]
+            for s in range(max(cache, default=-1) + 1, seq + 1):
+                cache[s] = self.write_segment(kind, s)
+            return cache.get(seq)
+
+    def write_segment(self, kind, seq):
+        start = (seq % HLS_LOOP) * PACKED_FRAMES
+        frames = self.aac[start:start + PACKED_FRAMES]
+        pts = self.pts_of(seq)
+        tag = id3_tag(pts, "Song %d" % seq, "Zarvio Band")
+        if kind == "packed":
+            return tag + b"".join(frames)
+        w = self.ts_writer
+        out = w.tables() + w.packets(w.ID3_PID, pes_header(0xBD, len(tag), pts) + tag)
+        for i in range(0, len(frames), 8):
+            audio = b"".join(frames[i:i + 8])
+            out += w.packets(w.AUDIO_PID, pes_header(0xC0, len(audio), pts + i * 1024 * 90000 // 44100) + audio)
+        return out
+
+    def live_segment(self, kind, seq):
+        if kind in ("packed", "id3ts"):
+            return self.written_segment(kind, seq)
+        if kind == "fmp4":
+            return self.file("fmp4/" + self.lists["fmp4"][seq % HLS_LOOP][1])
+        return self.file("ts/" + self.lists["ts"][seq % HLS_LOOP][1])
+
+
+HLS_MASTER = """#EXTM3U
+#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID="aud",NAME="Main",DEFAULT=YES,AUTOSELECT=YES,URI="rendition/index.m3u8"
+#EXT-X-STREAM-INF:BANDWIDTH=64000,CODECS="mp4a.40.2"
+low/index.m3u8
+#EXT-X-STREAM-INF:BANDWIDTH=192000,CODECS="mp4a.40.2",AUDIO="aud"
+mid/index.m3u8
+#EXT-X-STREAM-INF:BANDWIDTH=230000,CODECS="avc1.4d401e,mp4a.40.2",AUDIO="aud"
+video/index.m3u8
+"""
+
+
+def on_demand_playlist(hls, kind, segtype):
+    """The lines of an on-demand kind's playlist; None for another kind."""
+    ts = hls.lists["ts"]
+    head = ["#EXTM3U", "#EXT-X-VERSION:3", "#EXT-X-TARGETDURATION:2", "#EXT-X-PLAYLIST-TYPE:VOD"]
+    if kind == "vod":
+        body = []
+        for i, title in enumerate(["", "no desc", "12", "Evening News"]):
+            body += ["#EXTINF:%.6f,%s" % (ts[i][0], title), "%d.ts%s" % (i, segtype)]
+    elif kind == "disc":
+        ts48 = hls.lists["ts48"]
+        body = ["#EXTINF:%.6f," % ts[0][0], "a0.ts" + segtype, "#EXTINF:%.6f," % ts[1][0], "a1.ts" + segtype,
+                "#EXT-X-DISCONTINUITY",
+                "#EXTINF:%.6f," % ts48[0][0], "b0.ts" + segtype, "#EXTINF:%.6f," % ts48[1][0], "b1.ts" + segtype]
+    elif kind == "faults":
+        body = []
+        for i in range(6):
+            body += ["#EXTINF:%.6f," % ts[i][0], "%d.ts%s" % (i, segtype)]
+    elif kind == "aes":
+        head.append("#EXT-X-MEDIA-SEQUENCE:7")
+        body = ['#EXT-X-KEY:METHOD=AES-128,URI="key.bin"']
+        for i in range(4):
+            if i == 2:
+                body.append('#EXT-X-KEY:METHOD=AES-128,URI="key.bin",IV=0xA0A1A2A3A4A5A6A7A8A9AAABACADAEAF')
+            body += ["#EXTINF:%.6f," % ts[i][0], "%d.ts%s" % (7 + i, segtype)]
+    else:
+        return None
+    return head + body + ["#EXT-X-ENDLIST"]
+
+
+def on_demand_file(hls, kind, name):
+    """(bytes, cut to this many bytes or None) of an on-demand kind's file; None when missing."""
+    stem = os.path.splitext(name)[0]
+    try:
+        if kind == "disc" and stem[:1] in ("a", "b"):
+            return hls.file("%s/seg%d.ts" % ("ts" if stem[0] == "a" else "ts48", int(stem[1:]))), None
+        if kind == "vod":
+            return hls.file("ts/seg%d.ts" % int(stem)), None
+        if kind == "faults" and stem != "2":
+            data = hls.file("ts/seg%d.ts" % int(stem))
+            return data, (len(data) // 2 if stem == "4" else None)
+        if kind == "aes":
+            return (hls.file("aes/key.bin"), None) if name == "key.bin" else (hls.file("aes/seg%d.ts" % (int(stem) - 7)), None)
+        if kind == "single" and name in ("index.m3u8", "all.ts"):
+            return hls.file("single/" + name), None
+    except (ValueError, OSError):
+        pass
+    return None
+
+
+def hls_media(req):
+    with HLS_LOCK:
+        if req.server.media not in HLS_MEDIA:
+            HLS_MEDIA[req.server.media] = HlsMedia(req.server.media)
+        return HLS_MEDIA[req.server.media]
+
+
+HLS_LOCK = threading.Lock()
+HLS_MEDIA = {}  # media folder -> HlsMedia, shared by the listeners
+
+
+@route_prefix("/hls/")
+def hls_endpoint(req, query):
+    parts = urllib.parse.urlsplit(req.path).path[len("/hls/"):].split("/")
+    hls = hls_media(req)
+    playlist_type = query.get("type", "application/vnd.apple.mpegurl")
+    segtype = "?type=" + urllib.parse.quote(query["segtype"], safe="") if "segtype" in query else ""
+    if len(parts) == 2 and parts[1] == "master.m3u8":
+        send_body(req, query, HLS_MASTER.encode(), playlist_type)
+        return
+    if len(parts) != 3:
+        req.send_simple(404, b"no such path\n")
+        return
+    name, kind, file_name = parts[0], parts[1], parts[2]
+    if kind in HLS_LIVE_KINDS:
+        if file_name == "index.m3u8":
+            lines = hls.live_playlist(kind, (name, kind), segtype)
+            send_body(req, query, ("\n".join(lines) + "\n").encode(), playlist_type)
+            return
+        if kind == "fmp4" and file_name == "init.mp4":
+            send_body(req, query, hls.file("fmp4/init.mp4"), query.get("type", "video/mp4"))
+            return
+        stem, ext = os.path.splitext(file_name)
+        if stem.isdigit():
+            data = hls.live_segment(kind, int(stem))
+            send_body(req, query, data, query.get("type", content_type_of(file_name)))
+            return
+    elif file_name == "index.m3u8" and kind != "single":
+        lines = on_demand_playlist(hls, kind, segtype)
+        if lines is not None:
+            send_body(req, query, ("\n".join(lines) + "\n").encode(), playlist_type)
+            return
+    else:
+        found = on_demand_file(hls, kind, file_name)
+        if found is not None:
+            data, cut = found
+            if cut is not None:
+                query = dict(query, truncate=str(cut))
+            type_ = playlist_type if file_name.endswith(".m3u8") else query.get("type", content_type_of(file_name))
+            send_body(req, query, data, type_)
+            return
+    req.send_simple(404, b"no such segment\n")
+
+
+# --- station lists ------------------------------------------------------------------------------
+#   /lists/dead_first.pls   a 404 first (absolute), the tone stream second (relative: ../stream)
+#   /lists/to_hls.m3u       one entry, the live TS window of [id] (absolute path)
+#   /lists/self.m3u         its own absolute address
+# [type=Content-Type] (they come as text/plain unless told otherwise: servers often do that)
+
+@route_prefix("/lists/")
+def list_endpoint(req, query):
+    name = urllib.parse.urlsplit(req.path).path[len("/lists/"):]
+    base = "http://%s" % req.headers.get("Host", "127.0.0.1")
+    if name == "dead_first.pls":
+        text = ("[playlist]\r\nNumberOfEntries=2\r\nFile1=%s/status?code=404\r\nTitle1=Gone\r\n"
+                "File2=../stream?file=tone_44100_stereo.mp3&metaint=0\r\nTitle2=Tone\r\nVersion=2\r\n" % base)
+    elif name == "to_hls.m3u":
+        text = "#EXTM3U\n#EXTINF:-1,Live\n/hls/%s/ts/index.m3u8\n" % query.get("id", "list")
+    elif name == "self.m3u":
+        text = "#EXTM3U\n%s/lists/self.m3u\n" % base
+    else:
+        req.send_simple(404, b"no such list\n")
+        return
+    send_body(req, query, text.encode(), query.get("type", "text/plain"))
 
 
 # --- servers, certificates, daemon ---------------------------------------------------------------

@@ -315,7 +315,9 @@ bool StreamSession::EndOfAudio(Failure& failure) {
 void StreamSession::ResetDecoding() {
     framer_.Reset();
     framesFound_ = false;
-    if (decoder_) decoder_->Reset();
+    // What follows may have another codec, rate or channel count (an HLS discontinuity): its
+    // first frame makes the decoder that fits it.
+    decoder_.reset();
 }
 
 void StreamSession::MarkTitle(const std::string& utf8) { queue_.PushTitle(DecodeTitle(utf8)); }
