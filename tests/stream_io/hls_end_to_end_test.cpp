@@ -142,7 +142,7 @@ TEST_F(HlsEndToEnd, ALiveTransportStreamWindowPlaysFromNearItsEdgeAndFetchesEach
     EXPECT_EQ(segments.begin()->first, 1u);
     // Consecutive: nothing was skipped on a healthy window.
     EXPECT_EQ(segments.rbegin()->first - segments.begin()->first + 1, segments.size());
-    EXPECT_GE(Requests("ts/index.m3u8"), 2) << "the window is followed across reloads";
+    EXPECT_GE(Requests("ts/index.m3u8"), 3) << "the window is followed across reloads";
 }
 
 TEST_F(HlsEndToEnd, FragmentedMp4AndPackedAudioWindowsPlayTheToneToo) {

@@ -55,8 +55,8 @@ SourceResult HlsPlayback::Run(const HlsPlaylist& playlist, const std::string& fi
     std::deque<Segment> buffer;
     while (!feed_.Abandoned()) {
         if (!FollowUnderruns(failure)) return Failed(failure);
+        if (!ReloadIfDue(failure)) return Failed(failure);
         const std::optional<uint64_t> due = follower_.ReloadDueMs();
-        if (due && NowMs() >= *due && !LoadMediaPlaylist(mediaUrl_, failure)) return Failed(failure);
         if (auto end = FetchAhead(buffer)) return *end;
         if (!buffer.empty()) {
             Segment segment = std::move(buffer.front());
@@ -77,6 +77,23 @@ SourceResult HlsPlayback::Run(const HlsPlaylist& playlist, const std::string& fi
         feed_.Sleep(static_cast<uint32_t>(wait));
     }
     return {SourceEnd::Abandoned, {}};
+}
+
+bool HlsPlayback::ReloadIfDue(Failure& failure) {
+    const std::optional<uint64_t> due = follower_.ReloadDueMs();
+    return !due || NowMs() < *due || LoadMediaPlaylist(mediaUrl_, failure);
+}
+
+// Hands audio to the feed in slices. The feed waits while the sound queue is full, which is
+// most of the time on a live stream; between slices the playlist is reloaded when it is due,
+// so the reloads keep to the target duration whatever a segment's length.
+bool HlsPlayback::Feed(std::span<const uint8_t> audio, Failure& failure) {
+    constexpr size_t kSlice = 4096;  // a quarter of a second of 128 kbit/s audio
+    for (size_t at = 0; at < audio.size(); at += kSlice) {
+        if (!feed_.FeedAudio(audio.subspan(at, std::min(kSlice, audio.size() - at)), failure)) return false;
+        if (!ReloadIfDue(failure)) return false;
+    }
+    return true;
 }
 
 bool HlsPlayback::LoadMediaPlaylist(const std::string& url, Failure& failure) {
@@ -201,7 +218,7 @@ bool HlsPlayback::DecodeTransportStream(const std::vector<uint8_t>& bytes, Failu
             continue;
         }
         MarkDueTitles(p.pts90k);
-        if (!feed_.FeedAudio(p.bytes, failure)) return false;
+        if (!Feed(p.bytes, failure)) return false;
     }
     return true;
 }
@@ -240,15 +257,15 @@ bool HlsPlayback::DecodeSegment(Segment& segment, Failure& failure) {
             const Mp4FragmentResult fragments = ReadMp4Fragments(bytes, *track_);
             std::vector<uint8_t> audio;
             AppendElementaryStream(bytes, *track_, fragments.samples, audio);
-            return feed_.FeedAudio(audio, failure);
+            return Feed(audio, failure);
         }
         case SegmentFormat::PackedAudio: {
             const PackedAudioSegment packed = SplitPackedAudio(bytes);
             if (auto title = DisplayTitleOf(packed.tag)) feed_.MarkTitle(*title);
-            return feed_.FeedAudio(packed.audio, failure);
+            return Feed(packed.audio, failure);
         }
         default:
-            return feed_.FeedAudio(bytes, failure);  // the framer finds the audio, if any
+            return Feed(bytes, failure);  // the framer finds the audio, if any
     }
 }
 

@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,6 +47,8 @@ private:
 
     static uint64_t NowMs();
     bool LoadMediaPlaylist(const std::string& url, Failure& failure);
+    bool ReloadIfDue(Failure& failure);
+    bool Feed(std::span<const uint8_t> audio, Failure& failure);
     bool FollowUnderruns(Failure& failure);
     // Fills the segment buffer. Nullopt to go on; a result to end the connection.
     std::optional<SourceResult> FetchAhead(std::deque<Segment>& buffer);
