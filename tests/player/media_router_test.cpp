@@ -5,19 +5,14 @@
 #include "support/fake_media_player.h"
 #include "support/fake_stream_parts.h"
 #include "support/message_pump.h"
+#include "support/player_events.h"
 
 namespace zarvio {
 namespace {
 
 using test::PumpUntil;
 
-struct Heard final : MediaPlayerListener {
-    std::vector<int> states;
-    std::vector<std::wstring> failures;
-    void OnPlayStateChange(int s) override { states.push_back(s); }
-    void OnStatusChange() override {}
-    void OnPlaybackFailed(const std::wstring& t) override { failures.push_back(t); }
-};
+using Heard = test::PlayerEvents;
 
 struct RouterTest : ::testing::Test {
     std::shared_ptr<test::TransportScript> script = std::make_shared<test::TransportScript>();

@@ -8,6 +8,7 @@
 #include "player/stream/stream_player.h"
 #include "support/fake_stream_parts.h"
 #include "support/message_pump.h"
+#include "support/player_events.h"
 
 namespace zarvio::stream {
 namespace {
@@ -16,16 +17,7 @@ using test::FakeAnswer;
 using test::Mp3Frames;
 using test::PumpUntil;
 
-struct Listener final : MediaPlayerListener {
-    void OnPlayStateChange(int state) override { states.push_back(state); }
-    void OnStatusChange() override {}
-    void OnTitleChange(const std::wstring& title) override { titles.push_back(title); }
-    void OnPlaybackFailed(const std::wstring& text) override { failures.push_back(text); }
-    bool Saw(int s) const { return std::find(states.begin(), states.end(), s) != states.end(); }
-    std::vector<int> states;
-    std::vector<std::wstring> titles;
-    std::vector<std::wstring> failures;
-};
+using Listener = test::PlayerEvents;
 
 FakeAnswer Text(const std::string& body, const wchar_t* type = L"application/vnd.apple.mpegurl") {
     FakeAnswer a;

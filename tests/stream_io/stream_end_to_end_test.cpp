@@ -10,6 +10,7 @@
 #include "support/audio_analysis.h"
 #include "support/fake_stream_parts.h"
 #include "support/message_pump.h"
+#include "support/player_events.h"
 #include "support/stream_world.h"
 
 namespace zarvio::stream {
@@ -17,20 +18,7 @@ namespace {
 
 using test::PumpUntil;
 
-struct Listener final : MediaPlayerListener {
-    void OnPlayStateChange(int state) override { states.push_back(state); }
-    void OnStatusChange() override {}
-    void OnTitleChange(const std::wstring& title) override {
-        titles.push_back(title);
-        titleTimes.push_back(GetTickCount64());
-    }
-    void OnPlaybackFailed(const std::wstring& text) override { failures.push_back(text); }
-    bool Saw(int s) const { return std::find(states.begin(), states.end(), s) != states.end(); }
-    std::vector<int> states;
-    std::vector<std::wstring> titles;
-    std::vector<ULONGLONG> titleTimes;
-    std::vector<std::wstring> failures;
-};
+using Listener = test::PlayerEvents;
 
 struct EndToEnd : ::testing::Test {
     std::shared_ptr<test::SinkLog> log = std::make_shared<test::SinkLog>();

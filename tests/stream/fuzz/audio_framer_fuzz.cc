@@ -147,5 +147,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     whole.Reset();
     Check(whole.SkippedBytes() == 0);
     Check(Equal(Frames(whole, input, n, 0), frames));
+
+    // The end of the input: a last frame comes only when whole, of the locked format, and its
+    // header parses to the length it has.
+    if (auto last = whole.Flush()) {
+        Check(!frames.empty());
+        const auto bytes = last->bytes;
+        if (last->codec == zarvio::stream::AudioCodec::MpegAudio) {
+            const auto h = zarvio::stream::ParseMpegAudioHeader(bytes);
+            Check(h && h->frameBytes == bytes.size() && h->sampleRate == frames.back().mpeg.sampleRate);
+        } else {
+            const auto h = zarvio::stream::ParseAdtsHeader(bytes);
+            Check(h && h->frameBytes == bytes.size() && h->sampleRate == frames.back().adts.sampleRate);
+        }
+        Check(!whole.Flush());
+    }
     return 0;
 }
