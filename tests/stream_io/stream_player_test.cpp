@@ -11,6 +11,7 @@
 #include "player/stream/audio_framer.h"
 #include "support/fake_stream_parts.h"
 #include "support/message_pump.h"
+#include "support/object_counts.h"
 #include "support/thread_count.h"
 
 namespace zarvio::stream {
@@ -299,6 +300,7 @@ TEST_F(StreamPlayerTest, ManyPlaysAndStopsLeaveNoThreadOrHandleBehind) {
     test::PumpFor(50);
     const int threads = test::CountProcessThreads();
     const int handles = test::CountProcessHandles();
+    const int gdi = test::CountGdiObjects();
     for (int i = 0; i < 200; ++i) {
         player->Play();
         test::PumpFor(i % 10 == 0 ? 30 : 1);
@@ -307,6 +309,7 @@ TEST_F(StreamPlayerTest, ManyPlaysAndStopsLeaveNoThreadOrHandleBehind) {
     EXPECT_TRUE(PumpUntil([&] { return test::CountProcessThreads() <= threads; }, 4000))
         << test::CountProcessThreads() << " threads, " << threads << " before";
     EXPECT_LE(test::CountProcessHandles(), handles + 2);
+    EXPECT_EQ(test::CountGdiObjects(), gdi);
     EXPECT_GE(script->opens(), 100);
 }
 
