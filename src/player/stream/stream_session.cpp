@@ -45,9 +45,10 @@ std::shared_ptr<StreamSession> StreamSession::Start(std::wstring url, uint64_t g
         std::thread([session] { session->RunConnections(); }).detach();
         std::thread([session] { session->RunOutput(); }).detach();
     } catch (const std::system_error&) {
-        session->Abandon();
+        // No thread to be had: say so (before abandoning, which silences the session).
         session->PostText(Notice::Kind::Failure, FailureText(Failure{FailureCause::Other, 0}));
         session->PostState(10);
+        session->Abandon();
     }
     return session;
 }
@@ -85,9 +86,7 @@ void StreamSession::PostText(Notice::Kind kind, std::wstring text) {
 void StreamSession::EndWithFailure(const Failure& failure) {
     PostText(Notice::Kind::Failure, FailureText(failure));
     PostState(10);
-    // Nothing more comes: the output stops with what it has.
-    abandoned_ = true;
-    queue_.Close();
+    Abandon();  // nothing more comes: the output stops with what it has
 }
 
 void StreamSession::RunConnections() {
