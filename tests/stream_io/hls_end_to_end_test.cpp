@@ -14,6 +14,7 @@
 #include "support/audio_analysis.h"
 #include "support/fake_stream_parts.h"
 #include "support/message_pump.h"
+#include "support/tone_checks.h"
 #include "support/player_events.h"
 #include "support/server_log.h"
 #include "support/stream_world.h"
@@ -90,15 +91,7 @@ struct HlsEndToEnd : ::testing::Test {
                                             : std::min(log->samples.size(), size_t{4096} * f.channels);
             pcm.assign(log->samples.begin() + static_cast<ptrdiff_t>(skip), log->samples.end());
         }
-        ASSERT_EQ(f.channels, channels);
-        ASSERT_GT(pcm.size(), static_cast<size_t>(f.sampleRate / 2 * channels)) << "half a second at least";
-        const test::PcmView view{pcm, f.channels, f.sampleRate};
-        EXPECT_NEAR(test::EstimateFrequency(view, 0), 440.0, 3.0);
-        EXPECT_GT(test::ToneShare(view, 0, 440.0), 0.9);
-        if (channels == 2) {
-            EXPECT_NEAR(test::EstimateFrequency(view, 1), 660.0, 3.0);
-            EXPECT_GT(test::ToneShare(view, 1, 660.0), 0.9);
-        }
+        test::ExpectTheTestTone(test::PcmView{pcm, f.channels, f.sampleRate}, channels);
     }
     // Every segment that was fetched was fetched once; returns how many there were.
     size_t ExpectEachFetchedOnce(const std::map<uint64_t, int>& segments) {
