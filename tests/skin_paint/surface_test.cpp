@@ -3,6 +3,7 @@
 #include "support/paint_test_support.h"
 #include "skin/paint/geometry.h"
 #include "skin/paint/surface.h"
+#include "platform/window_text.h"
 
 namespace zarvio::skin {
 namespace {
@@ -65,9 +66,9 @@ TEST(WindowGeometry, BoxBorderAndCaption) {
     EXPECT_EQ(cy, Halve(dh));
     EXPECT_EQ(cx, 1);
 
-    EXPECT_EQ(GetWindowCaption(plain), L"");
+    EXPECT_EQ(WindowText(plain), L"");
     SetWindowTextW(plain, L"你好, Zarvio ★");
-    EXPECT_EQ(GetWindowCaption(plain), L"你好, Zarvio ★");
+    EXPECT_EQ(WindowText(plain), L"你好, Zarvio ★");
 }
 
 }  // namespace

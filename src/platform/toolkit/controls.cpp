@@ -180,16 +180,6 @@ void RegisterToolkitClasses() {
     (void)done;
 }
 
-std::wstring WindowText(HWND hwnd) {
-    const int n = GetWindowTextLengthW(hwnd);
-    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd, s.data(), n + 1);
-    s.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return s;
-}
-
-void SetWindowTextString(HWND hwnd, const std::wstring& text) { SetWindowTextW(hwnd, text.c_str()); }
-
 int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
 int ListIndex(HWND list) {
     const LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);

@@ -4,13 +4,12 @@
 
 #include <string>
 
+#include "platform/window_text.h"
+
 namespace zarvio {
 
 // Registers the toolkit's window classes (superclasses of the platform's controls). Idempotent.
 void RegisterToolkitClasses();
-
-std::wstring WindowText(HWND hwnd);
-void SetWindowTextString(HWND hwnd, const std::wstring& text);
 
 int ListCount(HWND list);
 int ListIndex(HWND list);             // -1 when nothing is selected

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "platform/window_text.h"
 #include "skin/paint/blit.h"
 #include "skin/paint/boxes.h"
 #include "skin/paint/geometry.h"
@@ -31,7 +32,7 @@ void RenderButtonStates(HWND hwnd) {
     WindowBox window;
     GetWindowBox(hwnd, window);
     const int W = window.width, H = window.height;
-    const std::wstring caption = GetWindowCaption(hwnd);
+    const std::wstring caption = WindowText(hwnd);
     const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
     const bool focused = GetFocus() == hwnd;
     const Box label{2, 2, W - 4, H - 4};

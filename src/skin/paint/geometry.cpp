@@ -40,14 +40,4 @@ int GetBorderSize(HWND hwnd, int& cx, int& cy) {
     return 1;
 }
 
-std::wstring GetWindowCaption(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    if (length <= 0) return {};
-    // Room for the terminator GetWindowTextW always writes.
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
-}
-
 }  // namespace zarvio::skin

@@ -1,7 +1,6 @@
 // Boxes, window geometry and the rounding used whenever the skin centres something.
 #pragma once
 #include <windows.h>
-#include <string>
 
 namespace zarvio::skin {
 
@@ -35,8 +34,5 @@ BOOL GetWindowBox(HWND hwnd, WindowBox& box);
 
 // Thickness of the non-client edge on each side, scroll bars left out. Always returns 1.
 int GetBorderSize(HWND hwnd, int& cx, int& cy);
-
-// The window's whole text ("" when it has none).
-std::wstring GetWindowCaption(HWND hwnd);
 
 }  // namespace zarvio::skin
