@@ -18,6 +18,7 @@ constexpr int kStations = 32767;
 class ListHost : public Form {
 public:
     HWND list1 = nullptr, list2 = nullptr;
+    ~ListHost() override { Destroy(); }
 
 private:
     void BuildControls() override {

@@ -1,6 +1,7 @@
 #include "about/about_window.h"
 
 #include "app/product.h"
+#include "platform/contract.h"
 #include "platform/toolkit/controls.h"
 
 namespace zarvio {
@@ -10,17 +11,9 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kGreen = RGB(0, 192, 0);
 constexpr COLORREF kDarkTeal = RGB(0, 64, 64);
-constexpr int kLinkFontTenths = 143;  // 14.25 pt
-
-Font CreateSimSun(int tenths, bool underline) {
-    LOGFONTW lf{};
-    lf.lfHeight = FontHeightFromTenths(tenths);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfUnderline = underline ? TRUE : FALSE;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(lf.lfFaceName, L"宋体", LF_FACESIZE);
-    return Font(CreateFontIndirectW(&lf));
-}
+constexpr FontDescription kLinkFont{L"宋体", 143};  // 14.25 pt
+constexpr FontDescription kLinkUnderlinedFont{L"宋体", 143, false, true};
+constexpr FontDescription kHeadingFont{L"宋体", 120, true};
 
 void SetStaticStyle(HWND label, DWORD type) {
     const LONG_PTR style = GetWindowLongPtrW(label, GWL_STYLE);
@@ -49,40 +42,33 @@ std::wstring WithoutFinalSlash(std::wstring url) {
 
 std::wstring AboutCaption() { return L"关于  " + std::wstring(kProductName) + L" Ver" + VersionText() + L"版"; }
 
-AboutWindow::AboutWindow(Services services) : services_(std::move(services)) {}
+AboutWindow::AboutWindow(const Services& services)
+    : browser_(Required(services.browser, "the About window needs a browser")) {}
 
 AboutWindow::~AboutWindow() { Destroy(); }
 
 bool AboutWindow::Open() {
-    FormOptions o;
-    o.caption = L"";  // set while loading
-    o.clientWidthTwips = 5355;
-    o.clientHeightTwips = 2235;
-    o.minimizeBox = false;
-    if (!Create(o)) return false;
-    ShowWindow(hwnd(), SW_SHOW);
-    SetForegroundWindow(hwnd());
-    return true;
+    return CreateShown(FormOptions::Secondary(L"", 5355, 2235));  // the caption is set while loading
 }
 
 void AboutWindow::BuildControls() {
     HWND label1 = AddLabel(hwnd(), kAbLabel1, {120, 120, 4350, 240}, kDedicationText);
     SetColors(label1, kRed);
-    SetFont(label1, {L"宋体", 120, true});
+    SetFont(label1, kHeadingFont);
 
     HWND label2 = AddLabel(hwnd(), kAbLabel2, {480, 1440, 855, 285}, L"网址：");
     SetColors(label2, kBlue);
-    SetFont(label2, {L"宋体", kLinkFontTenths});
+    SetFont(label2, kLinkFont);
 
     label3_ = AddLabel(hwnd(), kAbLabel3, {1440, 1440, 3450, 285}, WithoutFinalSlash(kProductPageUrl));
     SetColors(label3_, kBlue);
-    linkFont_ = CreateSimSun(kLinkFontTenths, false);
-    linkUnderlinedFont_ = CreateSimSun(kLinkFontTenths, true);
-    if (linkFont_) SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), TRUE);
+    linkFont_ = FontFor(kLinkFont);
+    linkUnderlinedFont_ = FontFor(kLinkUnderlinedFont);
+    if (linkFont_) SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
 
     HWND label4 = AddLabel(hwnd(), kAbLabel4, {2880, 1920, 2295, 240}, kAuthorText);
     SetColors(label4, kGreen);
-    SetFont(label4, {L"宋体", 120, true});
+    SetFont(label4, kHeadingFont);
 
     HWND label5 = AddLabel(hwnd(), kAbLabel5, {0, 600, 5340, 525}, kProductName);
     SetColors(label5, kDarkTeal);
@@ -98,16 +84,14 @@ void AboutWindow::Form_Load() {
     OpenWebPage();
 }
 
-void AboutWindow::OpenWebPage() {
-    if (services_.browser) services_.browser->Open(kProductPageUrl);
-}
+void AboutWindow::OpenWebPage() { browser_.Open(kProductPageUrl); }
 
 void AboutWindow::Label3_Click() { OpenWebPage(); }
 
 void AboutWindow::Label3_MouseMove() {
     if (underlined_ || !linkUnderlinedFont_) return;
     underlined_ = true;
-    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkUnderlinedFont_.get()), TRUE);
+    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkUnderlinedFont_), TRUE);
 }
 
 void AboutWindow::Form_MouseMove() {
@@ -115,7 +99,7 @@ void AboutWindow::Form_MouseMove() {
     // for another label or for outside the window leaves it on.
     if (!underlined_ || !linkFont_) return;
     underlined_ = false;
-    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), TRUE);
+    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
 }
 
 void AboutWindow::OnCommand(int id, int code, HWND) {

@@ -20,9 +20,10 @@ inline constexpr wchar_t kAuthorText[] = L"Zarvio 开发团队";
 // "关于  Zarvio Ver1.0.16版".
 std::wstring AboutCaption();
 
+// Needs services.browser; takes nothing else.
 class AboutWindow : public Form {
 public:
-    explicit AboutWindow(Services services);
+    explicit AboutWindow(const Services& services);
     ~AboutWindow() override;
 
     bool Open();  // creates the window (which opens the web page) and shows it
@@ -31,7 +32,7 @@ public:
     void Label3_MouseMove();
     void Form_MouseMove();
 
-    HWND item(int id) const { return GetDlgItem(hwnd(), id); }
+    HWND item(int id) const { return Control(id); }
     bool linkUnderlined() const { return underlined_; }
 
 private:
@@ -42,10 +43,11 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OpenWebPage();
 
-    Services services_;
+    BrowserService& browser_;
     HWND label3_ = nullptr;
-    // The link's two faces; switching between them changes nothing else about the label.
-    Font linkFont_, linkUnderlinedFont_;
+    // The link's two faces, from the form's fonts; switching between them changes nothing else
+    // about the label.
+    HFONT linkFont_ = nullptr, linkUnderlinedFont_ = nullptr;
     bool underlined_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "app/product.h"
+#include "platform/contract.h"
 #include "player/error_log.h"
 #include "player/play_state.h"
 #include "player/volume_file.h"
@@ -38,7 +39,11 @@ std::wstring WeekdayName(const SYSTEMTIME& date) {
 }
 
 MainWindow::MainWindow(Services services, WindowOpeners openers)
-    : services_(std::move(services)), openers_(std::move(openers)) {
+    : services_(std::move(services)),
+      messageBox_(Required(services_.messageBox, "the main window needs a message box")),
+      tray_(Required(services_.tray, "the main window needs the tray")),
+      clock_(Required(services_.clock, "the main window needs a clock")),
+      openers_(std::move(openers)) {
     icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ZARVIO),
                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     if (!icon_) icon_.reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
@@ -56,19 +61,18 @@ bool MainWindow::Start() {
     o.clientWidthTwips = 5385;
     o.clientHeightTwips = 3375;
     o.icon = icon_.get();
-    if (!Create(o)) return false;  // Form_Load ran the start-up steps before the prompt
-    // Step 8: another copy.
+    if (!Create(o)) return false;  // Form_Load ran the first part of the start-up before the prompt
+    // With another copy running, the user decides whether this one goes on.
     const bool secondCopy = services_.instance && services_.instance->AnotherCopyRunning();
     if (secondCopy) {
-        const int answer = services_.messageBox->Show(hwnd(), kAnotherCopyText, kAnotherCopyTitle,
-                                                      kAnotherCopyStyle);
+        const int answer = messageBox_.Show(hwnd(), kAnotherCopyText, kAnotherCopyTitle, kAnotherCopyStyle);
         if (answer != IDYES) {
             Destroy();
             return false;
         }
     }
-    AddTrayIcon();                  // step 9
-    ShowWindow(hwnd(), SW_SHOW);    // step 10
+    AddTrayIcon();                       // the tray icon before the window
+    (void)ShowWindow(hwnd(), SW_SHOW);   // and the window last of all
     UpdateWindow(hwnd());
     // The media keys work from anywhere while the program runs. A second copy leaves them to
     // the first, so one press never plays in two copies at once.
@@ -84,7 +88,7 @@ void MainWindow::BuildControls() {
     SetToolTip(list1_, L"");
 
     statusBar_ = AddStatusBar(kIdStatusBar1, {0, 3000, 5385, 375});
-    const PanelSpec panels[] = {
+    const StatusPanel panels[] = {
         {PanelKind::Text, 2800, L"电台连接或是播放状态等信息。"},
         {PanelKind::Date, 1151, L"日期。"},
         {PanelKind::Time, 680, L"时间。"},
@@ -147,15 +151,15 @@ void MainWindow::BuildControls() {
 }
 
 void MainWindow::Form_Load() {
-    CenterOnScreen();                                           // step 1
+    CenterOnScreen();                                           // before anything shows
     SetWindowTextString(hwnd(), MainWindowTitle());             // step 2
     LoadMainList(list1_, list2_, services_.appDir);             // step 3
     skin::InitSkin(hwnd());                                     // step 4: the skin takes over
-    SetPanelText(statusBar_, 0, kWelcomeText);                  // step 5
-    if (services_.clock) SetPanelText(statusBar_, 3, WeekdayName(services_.clock->Now()));  // step 6
+    SetPanelText(statusBar_, 0, kWelcomeText);                  // the welcome in the status bar,
+    SetPanelText(statusBar_, 3, WeekdayName(clock_.Now()));     // today's weekday beside it
     if (services_.player && !services_.player->Available())
         SetPanelText(statusBar_, 0, PlayerUnavailablePanelText());
-    RestoreVolume();                                            // step 7
+    RestoreVolume();                                            // and the volume as last set
 }
 
 bool MainWindow::Form_QueryUnload() {
@@ -167,14 +171,14 @@ bool MainWindow::Form_QueryUnload() {
 void MainWindow::Form_Unload() { hotKeys_.Unregister(); }
 
 void MainWindow::ExitProgram() {
-    skin::ExitSkin(hwnd());                                     // step 1: the skin lets go
-    if (trayAdded_ && services_.tray) services_.tray->Remove(TraySpec());  // step 2
-    trayAdded_ = false;
+    skin::ExitSkin(hwnd());                                     // first the skin lets go,
+    if (trayWanted_) (void)tray_.Remove(TrayIcon());            // then the tray icon goes
+    trayWanted_ = trayShown_ = false;
     hotKeys_.Unregister();  // the media keys go back to the system before the process ends
     // Playback ends without waiting for the network: its threads let go by themselves.
     if (services_.player) services_.player->Stop();
-    if (services_.browser) services_.browser->Open(kForumThreadUrl);       // step 4
-    if (services_.processExit) services_.processExit->Exit(0);             // step 5
+    if (services_.browser) services_.browser->Open(kForumThreadUrl);       // the forum page opens
+    if (services_.processExit) services_.processExit->Exit(0);             // and the process ends
 }
 
 void MainWindow::Command1_Click() { LoadMainList(list1_, list2_, services_.appDir); }
@@ -202,7 +206,7 @@ void MainWindow::OnPlaybackFailed(const std::wstring& text) {
 }
 
 void MainWindow::UpdateTrayTip() {
-    if (trayAdded_ && services_.tray) services_.tray->Modify(TraySpec());
+    if (trayWanted_) (void)tray_.Modify(TrayIcon());
 }
 
 void MainWindow::Check1_Click() {
@@ -225,7 +229,7 @@ void MainWindow::List1_DblClick() {
             if (FAILED(hr)) failure = static_cast<long>(hr);
         }
     }
-    if (failure != 0 && services_.clock) AppendErrorLog(services_.appDir, services_.clock->Now(), failure);
+    if (failure != 0) AppendErrorLog(services_.appDir, clock_.Now(), failure);
     const std::wstring entry = index >= 0 ? ListText(list1_, index) : std::wstring();
     stationChosen_ = true;
     nowPlaying_.SetStation(entry);
@@ -288,17 +292,18 @@ void MainWindow::RestoreVolume() {
     }
 }
 
-TrayIconSpec MainWindow::TraySpec() const {
+TrayIconData MainWindow::TrayIcon() const {
     const std::wstring tip =
         NowPlayingTrayTip(StationNameOf(nowPlaying_.station()), nowPlaying_.title(), TrayTipText());
     // Version 3 keeps the mouse messages as they were and adds the keyboard's: NIN_KEYSELECT
     // and WM_CONTEXTMENU.
-    return TrayIconSpec{hwnd(), 1, kTrayCallbackMessage, icon_.get(), tip, NOTIFYICON_VERSION};
+    return TrayIconData{hwnd(), 1, kTrayCallbackMessage, icon_.get(), tip, NOTIFYICON_VERSION};
 }
 
 void MainWindow::AddTrayIcon() {
-    if (services_.tray) services_.tray->Add(TraySpec());
-    trayAdded_ = true;
+    trayWanted_ = true;
+    // At logon the shell may not be ready for it: the icon is then added when the taskbar comes.
+    trayShown_ = tray_.Add(TrayIcon());
 }
 
 void MainWindow::HandleTrayMessage(UINT mouseMessage) {
@@ -321,9 +326,8 @@ void MainWindow::HandleTrayMessage(UINT mouseMessage) {
 }
 
 void MainWindow::RestoreFromTray() {
-    ShowWindow(hwnd(), SW_RESTORE);
-    SetForegroundWindow(hwnd());
-    ShowWindow(hwnd(), SW_SHOW);
+    ShowAndActivate(SW_RESTORE);
+    (void)ShowWindow(hwnd(), SW_SHOW);
 }
 
 void MainWindow::ShowTrayMenu() {
@@ -385,10 +389,7 @@ void MainWindow::OnHScroll(HWND control, int code) {
 }
 
 void MainWindow::OnControlMouseMove(int id, HWND) {
-    if (id != kIdList1) return;
-    const int index = ListIndex(list1_);
-    const std::wstring text = index >= 0 ? ListText(list1_, index) : std::wstring();
-    if (text != ToolTip(list1_)) SetToolTip(list1_, text);
+    if (id == kIdList1) ShowSelectionAsToolTip(list1_);
 }
 
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -422,8 +423,8 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
         return TRUE;
     }
     if (msg == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
-        // The shell restarted and forgot every icon: add ours again.
-        if (trayAdded_ && services_.tray) services_.tray->Add(TraySpec());
+        // The taskbar came, or the shell restarted and forgot every icon: add ours (again).
+        if (trayWanted_) trayShown_ = tray_.Add(TrayIcon());
         handled = true;
         return 0;
     }

@@ -35,6 +35,9 @@ struct WindowOpeners {
     std::function<void()> about;
 };
 
+// Needs services.messageBox, services.tray and services.clock. May go without services.player
+// (nothing plays), services.instance (no check for another copy), services.browser (no page at
+// exit), services.processExit (the exit leaves the process running) and services.files.
 class MainWindow : public Form, private MediaPlayerListener {
 public:
     MainWindow(Services services, WindowOpeners openers);
@@ -66,8 +69,12 @@ public:
     HWND statusBar() const { return statusBar_; }
     HWND slider() const { return slider_; }
     HWND check1() const { return check1_; }
-    HWND button(int id) const { return GetDlgItem(hwnd(), id); }
-    bool trayIconAdded() const { return trayAdded_; }
+    HWND button(int id) const { return Control(id); }
+    // True from the start-up's add of the tray icon until the exit takes it away, whether or not
+    // the shell took it: the program wants its icon and adds it again when the taskbar returns.
+    bool trayIconAdded() const { return trayWanted_; }
+    // True while the last add of the icon succeeded.
+    bool trayIconShown() const { return trayShown_; }
     int mediaHotKeysHeld() const { return hotKeys_.registered(); }
     const NowPlaying& nowPlaying() const { return nowPlaying_; }
 
@@ -86,17 +93,21 @@ private:
     void OnPlaybackFailed(const std::wstring& text) override;
     void UpdateTrayTip();
 
-    TrayIconSpec TraySpec() const;
+    TrayIconData TrayIcon() const;
     void AddTrayIcon();
     void RestoreFromTray();
     void RunMediaKey(MediaKey key);
     void StepStation(int step);  // +1 the next entry, -1 the previous, wrapping at both ends
 
     Services services_;
+    MessageBoxService& messageBox_;
+    TrayIconService& tray_;
+    ClockService& clock_;
     WindowOpeners openers_;
     Icon icon_;
     UINT taskbarCreatedMessage_ = 0;
-    bool trayAdded_ = false;
+    bool trayWanted_ = false;  // from the start-up's add until the exit
+    bool trayShown_ = false;   // the last add succeeded
     bool trayMenuOpen_ = false;
     MediaHotKeys hotKeys_;
     MediaKeyFilter mediaKeyFilter_;

@@ -1,5 +1,6 @@
 #include "editor/station_editor.h"
 
+#include "platform/contract.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/toolkit/controls.h"
@@ -25,19 +26,15 @@ bool FillPreview(HWND list, const std::wstring& path, std::vector<std::string>& 
 
 }  // namespace
 
-StationEditor::StationEditor(Services services) : services_(std::move(services)) {}
+StationEditor::StationEditor(const Services& services)
+    : messageBox_(Required(services.messageBox, "the station editor needs a message box")),
+      files_(services.files ? *services.files : SystemFileWriter()),
+      appDir_(services.appDir) {}
 
 StationEditor::~StationEditor() { Destroy(); }
 
 bool StationEditor::Open() {
-    FormOptions o;
-    o.caption = L"添加新电台";
-    o.clientWidthTwips = 10245;
-    o.clientHeightTwips = 5385;
-    o.minimizeBox = false;
-    if (!Create(o)) return false;
-    ShowWindow(hwnd(), SW_SHOW);
-    SetForegroundWindow(hwnd());
+    if (!CreateShown(FormOptions::Secondary(L"添加新电台", 10245, 5385))) return false;
     SetFocus(text1_);
     return true;
 }
@@ -93,20 +90,9 @@ void StationEditor::Form_Load() {
     CenterOnScreen();
 }
 
-HWND StationEditor::ContainerOf(int id) const {
-    switch (id) {
-    case kEdLabel1: case kEdLabel2: case kEdText1: case kEdText2: case kEdCommand1: return frame1_;
-    case kEdCommand3: case kEdFrame3: case kEdFrame4: case kEdCommand2: case kEdCheck1: case kEdLine1:
-        return frame2_;
-    case kEdList1: return frame3_;
-    case kEdList2: return frame4_;
-    default: return hwnd();
-    }
-}
-
 void StationEditor::Command2_Click() {
-    const bool namesFit = FillPreview(list1_, NamesFilePath(services_.appDir), namesSeen_);
-    const bool urlsFit = FillPreview(list2_, UrlsFilePath(services_.appDir), urlsSeen_);
+    const bool namesFit = FillPreview(list1_, NamesFilePath(appDir_), namesSeen_);
+    const bool urlsFit = FillPreview(list2_, UrlsFilePath(appDir_), urlsSeen_);
     if (!namesFit || !urlsFit) Complain(kTooLargeText);
 }
 
@@ -114,7 +100,7 @@ void StationEditor::Command1_Click() {
     const std::wstring name = WindowText(text1_);
     const std::wstring url = WindowText(text2_);
     if (name.empty() || url.empty()) {
-        services_.messageBox->Show(hwnd(), kMissingInputText, L"错误提示", MB_OK | MB_ICONERROR);
+        messageBox_.Show(hwnd(), kMissingInputText, L"错误提示", MB_OK | MB_ICONERROR);
     } else if (!FitsOnOneLine(name) || !FitsOnOneLine(url)) {
         // A paste or a program can put a line break into a one-line box; stored, the station
         // would take two lines of one file and one of the other.
@@ -126,7 +112,7 @@ void StationEditor::Command1_Click() {
         Complain(kUnencodableText);
         SetFocus(text1_);
         return;
-    } else if (const StationChange added = AddStation(files(), services_.appDir, name, url);
+    } else if (const StationChange added = AddStation(files_, appDir_, name, url);
                added != StationChange::Done) {
         // The typed station is kept so the user can try again.
         if (added == StationChange::TooLarge) Complain(kTooLargeText);
@@ -135,7 +121,7 @@ void StationEditor::Command1_Click() {
         SetFocus(text1_);
         return;
     } else {
-        services_.messageBox->Show(hwnd(), L"添加成功", L"成功提示", MB_OK | MB_ICONINFORMATION);
+        messageBox_.Show(hwnd(), L"添加成功", L"成功提示", MB_OK | MB_ICONINFORMATION);
     }
     SetWindowTextW(text1_, L"");
     SetWindowTextW(text2_, L"");
@@ -150,8 +136,8 @@ std::optional<std::string> StationEditor::SeenUrl(size_t row) const {
 
 void StationEditor::Command3_Click() {
     if (ListCount(list1_) == 0) return;  // nothing to remove: leave the files alone
-    const std::wstring names = NamesFilePath(services_.appDir);
-    const std::wstring urls = UrlsFilePath(services_.appDir);
+    const std::wstring names = NamesFilePath(appDir_);
+    const std::wstring urls = UrlsFilePath(appDir_);
     const int row = ListIndex(list1_);
     if (row < 0) {
         // No row selected: the lines stay, both files rewritten as they are, unless one of them
@@ -177,7 +163,7 @@ void StationEditor::Command3_Click() {
             return;
         }
     }
-    const StationChange removed = RemoveSeenLine(files(), names, deleteRow_, seenName, &namesBeforeDelete_);
+    const StationChange removed = RemoveSeenLine(files_, names, deleteRow_, seenName, &namesBeforeDelete_);
     if (removed != StationChange::Done) {
         ReportRefusedDelete(removed);
         return;
@@ -187,7 +173,7 @@ void StationEditor::Command3_Click() {
 
 void StationEditor::Command4_Click() {
     // The address half removes the same row, or nothing where the address file has no such line.
-    const StationChange removed = RemoveSeenLine(files(), UrlsFilePath(services_.appDir), deleteRow_, SeenUrl(deleteRow_));
+    const StationChange removed = RemoveSeenLine(files_, UrlsFilePath(appDir_), deleteRow_, SeenUrl(deleteRow_));
     if (removed == StationChange::Done) {
         // The previews already show the result once the row leaves them.
         const int row = static_cast<int>(deleteRow_);
@@ -200,7 +186,7 @@ void StationEditor::Command4_Click() {
         return;
     }
     // The names file already lost its line: put its bytes back so the files stay in step.
-    if (!files().Replace(NamesFilePath(services_.appDir), namesBeforeDelete_)) {
+    if (!files_.Replace(NamesFilePath(appDir_), namesBeforeDelete_)) {
         ReportWriteFailure(kOutOfStepText);
         return;
     }
@@ -220,7 +206,7 @@ void StationEditor::ReportRefusedDelete(StationChange why) {
 }
 
 void StationEditor::Complain(const wchar_t* text) {
-    services_.messageBox->Show(hwnd(), text, L"错误提示", MB_OK | MB_ICONERROR);
+    messageBox_.Show(hwnd(), text, L"错误提示", MB_OK | MB_ICONERROR);
 }
 
 void StationEditor::ReportWriteFailure(const wchar_t* text) {
@@ -257,10 +243,7 @@ void StationEditor::OnCommand(int id, int code, HWND) {
 }
 
 void StationEditor::OnControlMouseMove(int id, HWND) {
-    if (id != kEdList1) return;
-    const int index = ListIndex(list1_);
-    const std::wstring text = index >= 0 ? ListText(list1_, index) : std::wstring();
-    if (text != ToolTip(list1_)) SetToolTip(list1_, text);
+    if (id == kEdList1) ShowSelectionAsToolTip(list1_);
 }
 
 }  // namespace zarvio

@@ -30,9 +30,11 @@ inline constexpr wchar_t kFilesChangedText[] = L"电台文件已被更改，电�
 inline constexpr wchar_t kOutOfStepText[] = L"电台文件写入失败，电台名称文件与电台网址文件可能不再对应。";
 inline constexpr wchar_t kTooLargeText[] = L"电台文件过大，无法读取。";
 
+// Needs services.messageBox and services.appDir; without services.files it writes the station
+// files straight to the file system.
 class StationEditor : public Form {
 public:
-    explicit StationEditor(Services services);
+    explicit StationEditor(const Services& services);
     ~StationEditor() override;
 
     bool Open();  // creates the window (which loads the previews) and shows it
@@ -45,21 +47,21 @@ public:
     void List1_Click();
     void List2_Click();
 
-    HWND item(int id) const { return GetDlgItem(ContainerOf(id), id); }
+    HWND item(int id) const { return Control(id); }
 
 private:
     void BuildControls() override;
     void Form_Load() override;
     void OnCommand(int id, int code, HWND control) override;
     void OnControlMouseMove(int id, HWND control) override;
-    HWND ContainerOf(int id) const;
     void ReportWriteFailure(const wchar_t* text);
     void ReportRefusedDelete(StationChange why);
     void Complain(const wchar_t* text);
-    FileWriter& files() const { return services_.files ? *services_.files : SystemFileWriter(); }
     std::optional<std::string> SeenUrl(size_t row) const;
 
-    Services services_;
+    MessageBoxService& messageBox_;
+    FileWriter& files_;
+    std::wstring appDir_;
     HWND frame1_ = nullptr, frame2_ = nullptr, frame3_ = nullptr, frame4_ = nullptr;
     HWND text1_ = nullptr, text2_ = nullptr, list1_ = nullptr, list2_ = nullptr;
     HWND command3_ = nullptr, check1_ = nullptr;

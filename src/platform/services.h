@@ -13,6 +13,14 @@
 
 namespace zarvio {
 
+// Each window says above its class which members it needs; it takes those as references when it
+// is made and stops the program there (ContractBroken) when one is missing. Every other member
+// may be null for it, and the window then goes without:
+//   instance     no check for another running copy (the main window)
+//   browser      no forum page at exit (the main window; the About window needs it)
+//   processExit  the exit leaves the process running (the main window)
+//   player       nothing plays (the main window)
+//   files        the data files are written straight to the file system
 struct Services {
     MessageBoxService* messageBox = nullptr;
     TrayIconService* tray = nullptr;

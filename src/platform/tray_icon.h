@@ -6,7 +6,8 @@
 
 namespace zarvio {
 
-struct TrayIconSpec {
+// What the shell shows for the icon and where it reports the mouse.
+struct TrayIconData {
     HWND window = nullptr;
     UINT id = 1;
     UINT callbackMessage = 0;
@@ -19,17 +20,18 @@ struct TrayIconSpec {
 class TrayIconService {
 public:
     virtual ~TrayIconService() = default;
-    virtual bool Add(const TrayIconSpec& spec) = 0;
+    // False when the shell did not take the icon (at logon it may not be running yet).
+    virtual bool Add(const TrayIconData& icon) = 0;
     // Changes the tip (and icon) of an icon that was added.
-    virtual bool Modify(const TrayIconSpec& spec) = 0;
-    virtual bool Remove(const TrayIconSpec& spec) = 0;
+    virtual bool Modify(const TrayIconData& icon) = 0;
+    virtual bool Remove(const TrayIconData& icon) = 0;
 };
 
 class Win32TrayIcon final : public TrayIconService {
 public:
-    bool Add(const TrayIconSpec& spec) override;
-    bool Modify(const TrayIconSpec& spec) override;
-    bool Remove(const TrayIconSpec& spec) override;
+    bool Add(const TrayIconData& icon) override;
+    bool Modify(const TrayIconData& icon) override;
+    bool Remove(const TrayIconData& icon) override;
 };
 
 }  // namespace zarvio

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "platform/contract.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/toolkit/controls.h"
@@ -16,8 +17,8 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 // The window's own font. Label1's blanks are measured in it: six blanks are as wide as a
 // text box plus its gap's left margin, so only 时, 分 and 秒 show beside the boxes.
-constexpr FontSpec kWindowFont{L"宋体", 90};
-constexpr FontSpec kFieldFont{L"宋体", 143};
+constexpr FontDescription kWindowFont{L"宋体", 90};
+constexpr FontDescription kFieldFont{L"宋体", 143};
 
 std::wstring TwoDigits(WORD value) {
     wchar_t buf[8] = {};
@@ -27,25 +28,22 @@ std::wstring TwoDigits(WORD value) {
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(Services services) : services_(std::move(services)), shutdown_(services_.power) {}
+SettingsWindow::SettingsWindow(const Services& services)
+    : messageBox_(Required(services.messageBox, "the settings window needs a message box")),
+      clock_(Required(services.clock, "the settings window needs a clock")),
+      registry_(Required(services.registry, "the settings window needs the registry")),
+      appDir_(services.appDir),
+      shutdown_(Required(services.power, "the settings window needs the power service")) {}
 
 SettingsWindow::~SettingsWindow() { Destroy(); }
 
 bool SettingsWindow::Open() {
-    if (!hwnd()) {
-        FormOptions o;
-        o.caption = L"设置选项";
-        o.clientWidthTwips = 4110;
-        o.clientHeightTwips = 1860;
-        o.minimizeBox = false;
-        if (!Create(o)) return false;
-        ShowWindow(hwnd(), SW_SHOW);
-        SetForegroundWindow(hwnd());
-        SetFocus(check1_);  // the first control of the tab order
+    if (hwnd()) {
+        ShowAndActivate(SW_SHOWNORMAL);
         return true;
     }
-    ShowWindow(hwnd(), SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd());
+    if (!CreateShown(FormOptions::Secondary(L"设置选项", 4110, 1860))) return false;
+    SetFocus(check1_);  // the first control of the tab order
     return true;
 }
 
@@ -89,20 +87,16 @@ void SettingsWindow::BuildControls() {
 void SettingsWindow::Form_Load() {
     CenterOnScreen();
     // Each field asks the clock again, as the fields are filled one after the other.
-    if (services_.clock) {
-        SetWindowTextString(text1_, TwoDigits(services_.clock->Now().wHour));
-        SetWindowTextString(text2_, TwoDigits(services_.clock->Now().wMinute));
-        SetWindowTextString(text3_, TwoDigits(services_.clock->Now().wSecond));
-    }
+    SetWindowTextString(text1_, TwoDigits(clock_.Now().wHour));
+    SetWindowTextString(text2_, TwoDigits(clock_.Now().wMinute));
+    SetWindowTextString(text3_, TwoDigits(clock_.Now().wSecond));
     EnableWindow(command3_, FALSE);
     // A registration found here is written again, so it names the program where it runs now,
     // but only where it was found: opening the window must not register the program anew.
-    if (services_.registry) {
-        const AutostartFound found = FindAutostart(*services_.registry, ProgramPath());
-        if (found.any()) {
-            SetChecked(check1_, true);
-            RenewAutostart(*services_.registry, ProgramPath(), found);
-        }
+    const AutostartFound found = FindAutostart(registry_, ProgramPath());
+    if (found.any()) {
+        SetChecked(check1_, true);
+        RenewAutostart(registry_, ProgramPath(), found);
     }
 }
 
@@ -113,22 +107,21 @@ bool SettingsWindow::Form_QueryUnload() {
 }
 
 std::wstring SettingsWindow::ProgramPath() const {
-    return AutostartProgramPath(services_.appDir, ExecutableBaseName());
+    return AutostartProgramPath(appDir_, ExecutableBaseName());
 }
 
 void SettingsWindow::Check1_Click() {
-    if (!services_.registry) return;
     const bool wanted = IsChecked(check1_);
-    const bool registered = SetAutostart(*services_.registry, ProgramPath(), wanted);
+    const bool registered = SetAutostart(registry_, ProgramPath(), wanted);
     // The box shows what the registry now holds, also when a write or a delete was refused.
     if (registered != wanted) SetChecked(check1_, registered);
-    if (wanted && !registered && services_.messageBox)
-        services_.messageBox->Show(hwnd(), kAutostartRefusedText, L"错误提示", MB_OK | MB_ICONERROR);
+    if (wanted && !registered)
+        messageBox_.Show(hwnd(), kAutostartRefusedText, L"错误提示", MB_OK | MB_ICONERROR);
 }
 
 void SettingsWindow::Command1_Click() {
     ListClear(list1_);
-    for (const auto& line : ReadStationFile(JoinPath(services_.appDir, kList3FileName)))
+    for (const auto& line : ReadStationFile(JoinPath(appDir_, kList3FileName)))
         ListAdd(list1_, ToUpper(Trim(line)));
 }
 
@@ -150,7 +143,7 @@ void SettingsWindow::Command3_Click() {
 
 void SettingsWindow::Timer1_Timer() {
     if (!shutdown_.timerRunning()) return;
-    if (services_.clock) clockText_ = ClockText(services_.clock->Now());
+    clockText_ = ClockText(clock_.Now());
     SetWindowTextString(frame1_, ShutdownFrameCaption(clockText_));
     // The fields are read afresh on every tick, so an edit while armed counts from the next one.
     shutdown_.Tick(clockText_, ShutdownTarget(WindowText(text1_), WindowText(text2_), WindowText(text3_)));
@@ -164,15 +157,6 @@ void SettingsWindow::Timer1_Timer() {
 void SettingsWindow::ShowShutdownState() {
     EnableWindow(command2_, shutdown_.setEnabled());
     EnableWindow(command3_, shutdown_.resetEnabled());
-}
-
-HWND SettingsWindow::item(int id) const {
-    switch (id) {
-    case kSetText1: case kSetText2: case kSetText3: case kSetLabel1: case kSetCommand2: case kSetCommand3:
-        return GetDlgItem(frame1_, id);
-    default:
-        return GetDlgItem(hwnd(), id);
-    }
 }
 
 void SettingsWindow::OnCommand(int id, int code, HWND) {

@@ -20,9 +20,11 @@ inline constexpr UINT kSetTimer1Interval = 1000;
 inline constexpr wchar_t kList3FileName[] = L"list3.txt";
 inline constexpr wchar_t kAutostartRefusedText[] = L"无法写入启动项，程序不会随系统启动。";
 
+// Needs services.messageBox, services.clock, services.registry, services.power and
+// services.appDir; takes nothing else.
 class SettingsWindow : public Form {
 public:
-    explicit SettingsWindow(Services services);
+    explicit SettingsWindow(const Services& services);
     ~SettingsWindow() override;
 
     // The first call creates the window, which runs the load sequence; later calls show the
@@ -35,7 +37,7 @@ public:
     void Command3_Click();  // Reset
     void Timer1_Timer();
 
-    HWND item(int id) const;
+    HWND item(int id) const { return Control(id); }
     bool timer1Running() const { return timerRunning_; }
     ShutdownState shutdownState() const { return shutdown_.state(); }
     // The clock text of the last tick; empty before the first.
@@ -51,7 +53,10 @@ private:
     void OnTimer(UINT_PTR id) override;
     void ShowShutdownState();
 
-    Services services_;
+    MessageBoxService& messageBox_;
+    ClockService& clock_;
+    RegistryService& registry_;
+    std::wstring appDir_;
     TimedShutdown shutdown_;
     std::wstring clockText_;
     bool timerRunning_ = false;

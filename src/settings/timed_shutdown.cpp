@@ -22,7 +22,7 @@ std::wstring ShutdownFrameCaption(const std::wstring& clockText) {
 void TimedShutdown::Tick(const std::wstring& clockText, const std::wstring& target) {
     if (state_ != ShutdownState::Armed) return;  // a tick already queued when the timer stopped
     if (clockText != target) return;
-    if (power_) power_->PowerOff();
+    power_.PowerOff();
     // Still here: the machine was not switched off.
     state_ = ShutdownState::Failed;
 }

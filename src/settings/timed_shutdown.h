@@ -28,7 +28,7 @@ enum class ShutdownState {
 
 class TimedShutdown {
 public:
-    explicit TimedShutdown(PowerService* power) : power_(power) {}
+    explicit TimedShutdown(PowerService& power) : power_(power) {}
 
     void Set() { state_ = ShutdownState::Armed; }
     void Reset() { state_ = ShutdownState::Idle; }
@@ -44,7 +44,7 @@ public:
     bool resetEnabled() const { return state_ != ShutdownState::Idle; }
 
 private:
-    PowerService* power_;
+    PowerService& power_;
     ShutdownState state_ = ShutdownState::Idle;
 };
 

@@ -22,6 +22,7 @@ namespace {
 class ListHost : public Form {
 public:
     HWND list1 = nullptr, list2 = nullptr;
+    ~ListHost() override { Destroy(); }
     void BuildControls() override {
         list1 = AddListBox(hwnd(), 1, {0, 0, 3000, 2000});
         list2 = AddListBox(hwnd(), 2, {0, 2000, 3000, 2000});

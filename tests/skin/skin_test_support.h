@@ -65,6 +65,8 @@ public:
     HWND frame = nullptr, frameButton = nullptr, label = nullptr;
     HWND combo = nullptr, header = nullptr, progress = nullptr, plain = nullptr;
 
+    ~EveryKindForm() override { Destroy(); }
+
     bool Open(const std::wstring& caption = L"Skin test") {
         FormOptions o;
         o.caption = caption;

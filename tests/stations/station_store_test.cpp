@@ -66,6 +66,7 @@ namespace {
 class ListHost : public Form {
 public:
     HWND a = nullptr, b = nullptr;
+    ~ListHost() override { Destroy(); }
     void BuildControls() override {
         a = AddListBox(hwnd(), 1, {0, 0, 3000, 2000});
         b = AddListBox(hwnd(), 2, {0, 2000, 3000, 2000});

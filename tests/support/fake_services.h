@@ -27,14 +27,14 @@ struct FakeTray : TrayIconService {
     int adds = 0, removes = 0, modifies = 0;
     std::wstring tip;
     std::vector<UINT> versions;  // the version declared with each add
-    bool Add(const TrayIconSpec& s) override {
+    bool Add(const TrayIconData& s) override {
         ++adds;
         tip = s.tip;
         versions.push_back(s.version);
         return true;
     }
-    bool Modify(const TrayIconSpec& s) override { ++modifies; tip = s.tip; return true; }
-    bool Remove(const TrayIconSpec&) override { ++removes; return true; }
+    bool Modify(const TrayIconData& s) override { ++modifies; tip = s.tip; return true; }
+    bool Remove(const TrayIconData&) override { ++removes; return true; }
 };
 struct FakeInstance : InstanceService {
     bool another = false;

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "platform/handles.h"
 #include "platform/toolkit/class_names.h"
-#include "platform/toolkit/form.h"
 #include "platform/toolkit/twips.h"
 
 namespace zarvio {
@@ -18,10 +18,14 @@ WNDPROC g_baseProc[kCount] = {};  // the platform procedures the superclasses ch
 constexpr UINT_PTR kClockTimer = 0x5A31;
 constexpr wchar_t kClockPanelsProp[] = L"ZarvioClockPanels";
 
+// The form shows the control's tip from its mouse messages and hears of every movement.
 void RelayMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg < WM_MOUSEFIRST || msg > WM_MOUSELAST) return;
     HWND root = GetAncestor(hwnd, GA_ROOT);
-    if (Form* form = Form::FromWindow(root)) form->RelayToolTip(hwnd, msg, wParam, lParam);
+    if (IsFormWindow(root)) {
+        const MSG m{hwnd, msg, wParam, lParam, 0, {}};
+        SendMessageW(root, kControlMouseMessage, 0, reinterpret_cast<LPARAM>(&m));
+    }
     if (msg == WM_MOUSEMOVE)
         SendMessageW(root, kControlMouseMove, static_cast<WPARAM>(GetDlgCtrlID(hwnd)),
                      reinterpret_cast<LPARAM>(hwnd));
@@ -136,7 +140,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         if (msg == WM_SIZE || msg == SB_SETPARTS) {
             // The parts moved: their tips follow.
             const LRESULT result = CallWindowProcW(g_baseProc[K], hwnd, msg, wParam, lParam);
-            if (Form* form = Form::FromWindow(GetAncestor(hwnd, GA_ROOT))) form->PlacePanelToolTips(hwnd);
+            if (HWND form = FormWindowOf(hwnd)) SendMessageW(form, kStatusPartsMoved, reinterpret_cast<WPARAM>(hwnd), 0);
             return result;
         }
         if (msg == WM_DESTROY) {
@@ -205,7 +209,7 @@ void SetChecked(HWND checkBox, bool checked) {
     SendMessageW(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void ConfigureStatusBar(HWND bar, const PanelSpec* panels, int count) {
+void LayOutStatusPanels(HWND bar, const StatusPanel* panels, int count) {
     std::vector<int> edges;
     int right = 0, datePanel = -1, timePanel = -1;
     for (int i = 0; i < count; ++i) {
@@ -215,12 +219,7 @@ void ConfigureStatusBar(HWND bar, const PanelSpec* panels, int count) {
         if (panels[i].kind == PanelKind::Time) timePanel = i;
     }
     SendMessageW(bar, SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
-    if (Form* form = Form::FromWindow(GetAncestor(bar, GA_ROOT))) {
-        std::vector<std::wstring> tips;
-        for (int i = 0; i < count; ++i) tips.push_back(panels[i].tooltip);
-        form->SetPanelToolTips(bar, tips);
-    }
-    SetPropW(bar, kClockPanelsProp,
+    (void)SetPropW(bar, kClockPanelsProp,
              reinterpret_cast<HANDLE>(static_cast<UINT_PTR>((datePanel + 1) | ((timePanel + 1) << 8))));
     RefreshClockPanels(bar);
     // Once a second is enough to keep the minute display current without visible lag.

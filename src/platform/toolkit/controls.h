@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/toolkit/form_messages.h"
 #include "platform/window_text.h"
 
 namespace zarvio {
@@ -24,17 +25,15 @@ void SetChecked(HWND checkBox, bool checked);
 
 // Status bar: panel texts, widths in twips and the panels that show the date and the time.
 enum class PanelKind { Text, Date, Time };
-struct PanelSpec {
+struct StatusPanel {
     PanelKind kind;
     int widthTwips;
     std::wstring tooltip;
 };
-void ConfigureStatusBar(HWND bar, const PanelSpec* panels, int count);
+// Divides the bar into the panels and keeps the date and time panels current. The panels' tips
+// are the form's (Form::ConfigureStatusBar gives both).
+void LayOutStatusPanels(HWND bar, const StatusPanel* panels, int count);
 void SetPanelText(HWND bar, int panel, const std::wstring& text);  // 0-based panel
 std::wstring PanelText(HWND bar, int panel);
-
-// The toolkit notifies a control's form of pointer movement over it with this message
-// (wParam = control id, lParam = control handle).
-inline constexpr UINT kControlMouseMove = WM_APP + 0x301;
 
 }  // namespace zarvio

@@ -3,8 +3,9 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include "platform/contract.h"
 #include "platform/toolkit/class_names.h"
-#include "platform/toolkit/controls.h"
+#include "platform/toolkit/form_messages.h"
 
 namespace zarvio {
 
@@ -27,12 +28,14 @@ void Form::RegisterFormClass() {
     (void)done;
 }
 
-Form::~Form() { Destroy(); }
+Form::~Form() {
+    // The derived part is gone already: destroyed now, the window would end without the
+    // derived class's Form_Unload and handlers, and nobody would notice.
+    if (hwnd_) ContractBroken("a form's window outlived its class's destructor, which must call Destroy()");
+}
 
 Form* Form::FromWindow(HWND hwnd) {
-    if (!hwnd) return nullptr;
-    wchar_t cls[64] = {};
-    if (!GetClassNameW(hwnd, cls, 64) || lstrcmpiW(cls, kFormClass) != 0) return nullptr;
+    if (!IsFormWindow(hwnd)) return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
@@ -64,9 +67,32 @@ bool Form::Create(const FormOptions& o) {
     return hwnd_ != nullptr;
 }
 
+bool Form::CreateShown(const FormOptions& options) {
+    if (!Create(options)) return false;
+    ShowAndActivate(SW_SHOW);
+    return true;
+}
+
 void Form::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
+
+void Form::ShowAndActivate(int showCommand) {
+    (void)ShowWindow(hwnd_, showCommand);
+    (void)SetForegroundWindow(hwnd_);
+}
+
+namespace {
+// Depth by depth: a control directly on the parent before one inside a frame.
+HWND FindControl(HWND parent, int id) {
+    if (HWND direct = GetDlgItem(parent, id)) return direct;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (HWND inner = FindControl(child, id)) return inner;
+    return nullptr;
+}
+}  // namespace
+
+HWND Form::Control(int id) const { return hwnd_ ? FindControl(hwnd_, id) : nullptr; }
 
 void Form::CenterOnScreen() {
     RECT r{};
@@ -129,9 +155,16 @@ bool Form::RestoreFocus() {
     return true;
 }
 
-void Form::AddLine(const LineSpec& line) {
+void Form::AddLine(const FormLine& line) {
     lines_.push_back(line);
-    if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+    if (hwnd_) (void)InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form::ConfigureStatusBar(HWND bar, const StatusPanel* panels, int count) {
+    LayOutStatusPanels(bar, panels, count);
+    std::vector<std::wstring> tips;
+    for (int i = 0; i < count; ++i) tips.push_back(panels[i].tooltip);
+    SetPanelToolTips(bar, tips);
 }
 
 void Form::SetColors(HWND control, std::optional<COLORREF> text, std::optional<COLORREF> back) {
@@ -148,17 +181,12 @@ void Form::SetColors(HWND control, std::optional<COLORREF> text, std::optional<C
     InvalidateRect(control, nullptr, TRUE);
 }
 
-void Form::SetFont(HWND control, const FontSpec& spec) {
-    LOGFONTW lf{};
-    lf.lfHeight = FontHeightFromTenths(spec.tenthsOfPoint);
-    lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(lf.lfFaceName, spec.face, LF_FACESIZE);
-    Font font(CreateFontIndirectW(&lf));
-    if (!font) return;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    fonts_.push_back(std::move(font));
+HFONT Form::FontFor(const FontDescription& font) { return fonts_.Get(font); }
+
+void Form::SetFont(HWND control, const FontDescription& font) {
+    HFONT made = FontFor(font);
+    if (!made) return;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
 }
 
 void Form::SetToolTip(HWND control, const std::wstring& text) {
@@ -177,6 +205,12 @@ void Form::SetToolTip(HWND control, const std::wstring& text) {
 std::wstring Form::ToolTip(HWND control) const {
     auto it = tips_.find(control);
     return it == tips_.end() ? std::wstring() : it->second;
+}
+
+void Form::ShowSelectionAsToolTip(HWND list) {
+    const int index = ListIndex(list);
+    const std::wstring text = index >= 0 ? ListText(list, index) : std::wstring();
+    if (text != ToolTip(list)) SetToolTip(list, text);
 }
 
 void Form::SetPanelToolTips(HWND bar, const std::vector<std::wstring>& tips) {
@@ -265,7 +299,7 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         form->colors_.clear();
         form->tips_.clear();
         form->panelTips_.clear();
-        form->fonts_.clear();  // the controls are gone, so are their fonts' users
+        form->fonts_.Clear();  // the controls are gone, so are their fonts' users
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     return form->HandleMessage(msg, wParam, lParam);
@@ -284,6 +318,14 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kControlMouseMove:
         OnControlMouseMove(static_cast<int>(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case kControlMouseMessage: {
+        const auto& m = *reinterpret_cast<const MSG*>(lParam);
+        RelayToolTip(m.hwnd, m.message, m.wParam, m.lParam);
+        return 0;
+    }
+    case kStatusPartsMoved:
+        PlacePanelToolTips(reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -6,9 +6,12 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/toolkit/controls.h"
+#include "platform/toolkit/fonts.h"
 #include "platform/toolkit/twips.h"
 
 namespace zarvio {
@@ -20,18 +23,23 @@ struct FormOptions {
     bool minimizeBox = true;
     HICON icon = nullptr;  // not owned
     COLORREF background = GetSysColor(COLOR_BTNFACE);
+
+    // A window of fixed size without a minimize box, the way the program's secondary windows are.
+    static FormOptions Secondary(std::wstring caption, int clientWidthTwips, int clientHeightTwips) {
+        FormOptions o;
+        o.caption = std::move(caption);
+        o.clientWidthTwips = clientWidthTwips;
+        o.clientHeightTwips = clientHeightTwips;
+        o.minimizeBox = false;
+        return o;
+    }
 };
 
-struct LineSpec {
+// A straight line the form draws on its surface.
+struct FormLine {
     int x1, y1, x2, y2;  // twips
     int widthPixels;
     COLORREF colour;
-};
-
-struct FontSpec {
-    const wchar_t* face;
-    int tenthsOfPoint;
-    bool bold = false;
 };
 
 struct WindowTraits {
@@ -39,6 +47,9 @@ struct WindowTraits {
     static void Close(HWND h) { if (IsWindow(h)) DestroyWindow(h); }
 };
 
+// A class derived from Form must call Destroy() in its own destructor: the window's last
+// messages (Form_Unload, OnMessage) reach the derived part only while it still exists. The base
+// destructor stops the program with a message when it finds the window still there.
 class Form {
 public:
     Form();
@@ -50,8 +61,15 @@ public:
 
     // Creates the (hidden) window, calls BuildControls and then Form_Load.
     bool Create(const FormOptions& options);
+    // Create, then show (SW_SHOW) and activate the window.
+    bool CreateShown(const FormOptions& options);
     void Destroy();
     void CenterOnScreen();
+    // Shows the window with the show command and brings it to the foreground.
+    void ShowAndActivate(int showCommand);
+
+    // The control with this id, on the form or in any frame on it; nullptr when there is none.
+    HWND Control(int id) const;
 
     // Controls. parent is the form itself or a frame; positions are relative to it.
     HWND AddButton(HWND parent, int id, TwipsRect r, const std::wstring& text);
@@ -62,13 +80,20 @@ public:
     HWND AddFrame(HWND parent, int id, TwipsRect r, const std::wstring& text);
     HWND AddSlider(HWND parent, int id, TwipsRect r, int minimum, int maximum);
     HWND AddStatusBar(int id, TwipsRect r);
-    void AddLine(const LineSpec& line);
+    void AddLine(const FormLine& line);
+    // Lays a status bar out in the panels, each with its own tip.
+    void ConfigureStatusBar(HWND bar, const StatusPanel* panels, int count);
 
     void SetColors(HWND control, std::optional<COLORREF> text, std::optional<COLORREF> back = std::nullopt);
-    void SetFont(HWND control, const FontSpec& font);
+    void SetFont(HWND control, const FontDescription& font);
+    // The form's font for the description, shared by every control that asks for an equal one
+    // and released with the window; nullptr when it cannot be made.
+    HFONT FontFor(const FontDescription& font);
     void SetToolTip(HWND control, const std::wstring& text);
     std::wstring ToolTip(HWND control) const;
     HWND ToolTipWindow() const { return tooltip_.get(); }
+    // A list's tip names its selected entry (none: empty), wherever the pointer is over it.
+    void ShowSelectionAsToolTip(HWND list);
 
     // Gives each part of a status bar its own tip: a tool of the form's tooltip over the part's
     // rectangle. PlacePanelToolTips moves the tools to where the parts now are.
@@ -80,7 +105,7 @@ public:
 
     static Form* FromWindow(HWND hwnd);
     static void RegisterFormClass();
-    const std::vector<LineSpec>& Lines() const { return lines_; }
+    const std::vector<FormLine>& Lines() const { return lines_; }
 
 protected:
     virtual void BuildControls() {}
@@ -111,17 +136,16 @@ private:
                   const std::wstring& text);
     bool RestoreFocus();
 
-
     HWND hwnd_ = nullptr;
     HWND lastFocus_ = nullptr;  // the control that had the focus when the form was last deactivated
     Brush background_;
     COLORREF backgroundColour_ = 0;
     UniqueHandle<HWND, WindowTraits> tooltip_;
-    std::vector<Font> fonts_;
+    FontCache fonts_;
     std::map<HWND, Colors> colors_;
     std::map<HWND, std::wstring> tips_;
     std::map<HWND, std::vector<std::wstring>> panelTips_;  // status bar -> one tip per part
-    std::vector<LineSpec> lines_;
+    std::vector<FormLine> lines_;
 };
 
 }  // namespace zarvio

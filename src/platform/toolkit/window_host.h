@@ -19,8 +19,7 @@ public:
 
     void Open() {
         if (W* open = current()) {
-            ShowWindow(open->hwnd(), SW_SHOWNORMAL);
-            SetForegroundWindow(open->hwnd());
+            open->ShowAndActivate(SW_SHOWNORMAL);
             return;
         }
         // A closed window leaves an object without a window behind; it is replaced here.
