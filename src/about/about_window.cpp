@@ -17,7 +17,7 @@ constexpr FontDescription kHeadingFont{L"宋体", 120, true};
 
 void SetStaticStyle(HWND label, DWORD type) {
     const LONG_PTR style = GetWindowLongPtrW(label, GWL_STYLE);
-    SetWindowLongPtrW(label, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | type);
+    (void)SetWindowLongPtrW(label, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | type);
 }
 
 // Gives a label exactly the size of its one line of text in its font.
@@ -30,7 +30,7 @@ void FitToText(HWND label) {
     const std::wstring text = WindowText(label);
     SIZE size{};
     if (!GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size)) return;
-    SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    (void)SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::wstring WithoutFinalSlash(std::wstring url) {

@@ -73,7 +73,7 @@ bool MainWindow::Start() {
     }
     AddTrayIcon();                       // the tray icon before the window
     (void)ShowWindow(hwnd(), SW_SHOW);   // and the window last of all
-    UpdateWindow(hwnd());
+    (void)UpdateWindow(hwnd());
     // The media keys work from anywhere while the program runs. A second copy leaves them to
     // the first, so one press never plays in two copies at once.
     if (!secondCopy) hotKeys_.Register(hwnd());
@@ -99,7 +99,7 @@ void MainWindow::BuildControls() {
     // The address list lies below the client area and is never seen, so the Tab key passes it
     // by: the focus would vanish from sight.
     list2_ = AddListBox(hwnd(), kIdList2, {1560, 3960, 4575, 2220});
-    SetWindowLongPtrW(list2_, GWL_STYLE, GetWindowLongPtrW(list2_, GWL_STYLE) & ~WS_TABSTOP);
+    (void)SetWindowLongPtrW(list2_, GWL_STYLE, GetWindowLongPtrW(list2_, GWL_STYLE) & ~WS_TABSTOP);
 
     const ButtonRow buttons[] = {
         {kIdCommand1, {3960, 120, 1335, 300}, L"刷新列表(&R)",
@@ -121,7 +121,7 @@ void MainWindow::BuildControls() {
     SetToolTip(label, L"音量调节。");
     // Behind the slider, which sits between its "-" and "+". Lowering the label rather than
     // raising the slider keeps the slider's place in the tab order.
-    SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    (void)SetWindowPos(label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     const ButtonRow more[] = {
         {kIdCommand5, {3960, 1920, 1335, 300}, L"关于...", L"播放器信息以及作者的一些信息等。"},
@@ -136,8 +136,8 @@ void MainWindow::BuildControls() {
     // The now-playing line fills the space between the top green lines; drawn by the form so each
     // of its two lines gets its own ellipsis.
     HWND nowPlaying = AddLabel(hwnd(), kIdNowPlaying, {30, 11, 3840, 630}, L"");
-    SetWindowLongPtrW(nowPlaying, GWL_STYLE,
-                      (GetWindowLongPtrW(nowPlaying, GWL_STYLE) & ~SS_TYPEMASK) | SS_OWNERDRAW);
+    (void)SetWindowLongPtrW(nowPlaying, GWL_STYLE,
+                            (GetWindowLongPtrW(nowPlaying, GWL_STYLE) & ~SS_TYPEMASK) | SS_OWNERDRAW);
     SetFont(nowPlaying, {L"宋体", 90});
     nowPlaying_.Attach(nowPlaying);
 
@@ -164,7 +164,7 @@ void MainWindow::Form_Load() {
 
 bool MainWindow::Form_QueryUnload() {
     // Closing only hides: the program, the stream and the tray icon stay.
-    ShowWindow(hwnd(), SW_HIDE);
+    (void)ShowWindow(hwnd(), SW_HIDE);
     return false;
 }
 
@@ -211,9 +211,9 @@ void MainWindow::UpdateTrayTip() {
 
 void MainWindow::Check1_Click() {
     if (IsChecked(check1_))
-        SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+        (void)SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     else
-        SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        (void)SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
 void MainWindow::List1_DblClick() {
@@ -317,7 +317,7 @@ void MainWindow::HandleTrayMessage(UINT mouseMessage) {
         // The shell may follow a right-click's release with WM_CONTEXTMENU, which then arrives
         // while the menu it opened is still up: one click, one menu.
         if (trayMenuOpen_) break;
-        SetForegroundWindow(hwnd());
+        (void)SetForegroundWindow(hwnd());
         ShowTrayMenu();
         break;
     default:
@@ -333,22 +333,22 @@ void MainWindow::RestoreFromTray() {
 void MainWindow::ShowTrayMenu() {
     Menu menu(CreatePopupMenu());
     if (!menu) return;
-    AppendMenuW(menu.get(), MF_STRING, kMenuPlay, L"播放(&P)");
-    AppendMenuW(menu.get(), MF_STRING, kMenuStop, L"停止(&S)");
-    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING, kMenuEditor, L"自定义电台(&T)");
-    AppendMenuW(menu.get(), MF_STRING, kMenuSettings, L"设置选项(&O)");
-    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING, kMenuAbout, L"关于...");
-    AppendMenuW(menu.get(), MF_STRING, kMenuExit, L"退出(&E)");
+    (void)AppendMenuW(menu.get(), MF_STRING, kMenuPlay, L"播放(&P)");
+    (void)AppendMenuW(menu.get(), MF_STRING, kMenuStop, L"停止(&S)");
+    (void)AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    (void)AppendMenuW(menu.get(), MF_STRING, kMenuEditor, L"自定义电台(&T)");
+    (void)AppendMenuW(menu.get(), MF_STRING, kMenuSettings, L"设置选项(&O)");
+    (void)AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    (void)AppendMenuW(menu.get(), MF_STRING, kMenuAbout, L"关于...");
+    (void)AppendMenuW(menu.get(), MF_STRING, kMenuExit, L"退出(&E)");
     POINT pt{};
-    GetCursorPos(&pt);
+    (void)GetCursorPos(&pt);
     trayMenuOpen_ = true;
     const int command = static_cast<int>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, hwnd(), nullptr));
     trayMenuOpen_ = false;
     // Without this the menu would not close when the user clicks elsewhere next time.
-    PostMessageW(hwnd(), WM_NULL, 0, 0);
+    (void)PostMessageW(hwnd(), WM_NULL, 0, 0);
     if (command) RunMenuCommand(command);
 }
 

@@ -22,7 +22,7 @@ int MediaHotKeys::Register(HWND window) {
 
 void MediaHotKeys::Unregister() {
     for (int i = 0; i < 4; ++i) {
-        if (held_[i]) UnregisterHotKey(window_, kFirstId + i);
+        if (held_[i]) (void)UnregisterHotKey(window_, kFirstId + i);
         held_[i] = false;
     }
     window_ = nullptr;

@@ -46,7 +46,7 @@ void NowPlaying::Update() {
     if (!label_) return;
     const std::wstring text = second_.empty() ? station_ : station_ + L"\r\n" + second_;
     SetWindowTextW(label_, text.c_str());
-    InvalidateRect(label_, nullptr, TRUE);
+    (void)InvalidateRect(label_, nullptr, TRUE);
 }
 
 void NowPlaying::Draw(const DRAWITEMSTRUCT& item) const {
@@ -56,19 +56,19 @@ void NowPlaying::Draw(const DRAWITEMSTRUCT& item) const {
     HWND parent = GetParent(item.hwndItem);
     auto brush = reinterpret_cast<HBRUSH>(
         SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(item.hwndItem)));
-    FillRect(dc, &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-    SetBkMode(dc, TRANSPARENT);
+    (void)FillRect(dc, &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    (void)SetBkMode(dc, TRANSPARENT);
     auto font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
     SelectGuard selected(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
+    (void)GetTextMetricsW(dc, &tm);
     const int lineHeight = tm.tmHeight + tm.tmExternalLeading;
     const int top = r.top + ((r.bottom - r.top) - 2 * lineHeight) / 2;  // both lines centred as a block
     const UINT format = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX | DT_LEFT | DT_TOP;
     RECT first{r.left + 2, top, r.right - 2, top + lineHeight};
     RECT second{r.left + 2, top + lineHeight, r.right - 2, top + 2 * lineHeight};
-    DrawTextW(dc, station_.c_str(), static_cast<int>(station_.size()), &first, format);
-    DrawTextW(dc, second_.c_str(), static_cast<int>(second_.size()), &second, format);
+    (void)DrawTextW(dc, station_.c_str(), static_cast<int>(station_.size()), &first, format);
+    (void)DrawTextW(dc, second_.c_str(), static_cast<int>(second_.size()), &second, format);
 }
 
 }  // namespace zarvio

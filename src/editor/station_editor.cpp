@@ -20,7 +20,7 @@ bool FillPreview(HWND list, const std::wstring& path, std::vector<std::string>& 
     ListClear(list);
     for (const auto& line : seen) ListAdd(list, DecodeStationLine(line));
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    (void)InvalidateRect(list, nullptr, TRUE);
     return file.outcome != ReadOutcome::TooLarge;
 }
 
@@ -56,7 +56,7 @@ void StationEditor::BuildControls() {
     }
     // Only carries the second half of a delete; the user never sees it.
     HWND command4 = AddButton(hwnd(), kEdCommand4, {9000, 720, 735, 495}, L"Command4");
-    ShowWindow(command4, SW_HIDE);
+    (void)ShowWindow(command4, SW_HIDE);
     EnableWindow(command4, FALSE);
     AddButton(frame1_, kEdCommand1, {8160, 240, 1815, 375}, L"添加 (&T)");
 

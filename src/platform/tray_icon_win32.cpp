@@ -25,7 +25,7 @@ bool Win32TrayIcon::Add(const TrayIconData& icon) {
     // The shell forgets the version with the icon, so every add declares it again.
     if (icon.version != 0) {
         nid.uVersion = icon.version;
-        Shell_NotifyIconW(NIM_SETVERSION, &nid);  // an older shell keeps its default messages
+        (void)Shell_NotifyIconW(NIM_SETVERSION, &nid);  // an older shell keeps its default messages
     }
     return true;
 }

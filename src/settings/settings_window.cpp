@@ -53,7 +53,7 @@ void SettingsWindow::BuildControls() {
     list1_ = AddListBox(hwnd(), kSetList1, {8160, 2040, 1455, 600});
     HWND command1 = AddButton(hwnd(), kSetCommand1, {8280, 2880, 1215, 495}, L"Command1");
     for (HWND w : {list1_, command1}) {
-        SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) & ~WS_TABSTOP);
+        (void)SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) & ~WS_TABSTOP);
         SetFont(w, kWindowFont);
     }
     SetColors(list1_, std::nullopt, GetSysColor(COLOR_WINDOW));
@@ -77,7 +77,7 @@ void SettingsWindow::BuildControls() {
     SetColors(label1, kMagenta);
     SetFont(label1, kWindowFont);
     // Behind the three boxes, which cover its blanks.
-    SetWindowPos(label1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    (void)SetWindowPos(label1, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     command2_ = AddButton(frame1_, kSetCommand2, {2400, 240, 615, 375}, L"设定");
     command3_ = AddButton(frame1_, kSetCommand3, {3120, 240, 615, 375}, L"重设");
     SetFont(command2_, kWindowFont);
@@ -102,7 +102,7 @@ void SettingsWindow::Form_Load() {
 
 bool SettingsWindow::Form_QueryUnload() {
     // Hidden, never destroyed: fields, buttons, frame caption and a running timer stay.
-    ShowWindow(hwnd(), SW_HIDE);
+    (void)ShowWindow(hwnd(), SW_HIDE);
     return false;
 }
 
@@ -132,7 +132,7 @@ void SettingsWindow::Command2_Click() {
 }
 
 void SettingsWindow::Command3_Click() {
-    KillTimer(hwnd(), kSetTimer1);
+    (void)KillTimer(hwnd(), kSetTimer1);
     timerRunning_ = false;
     shutdown_.Reset();
     for (HWND t : {text1_, text2_, text3_}) SetWindowTextW(t, L"00");
@@ -148,7 +148,7 @@ void SettingsWindow::Timer1_Timer() {
     // The fields are read afresh on every tick, so an edit while armed counts from the next one.
     shutdown_.Tick(clockText_, ShutdownTarget(WindowText(text1_), WindowText(text2_), WindowText(text3_)));
     if (!shutdown_.timerRunning()) {
-        KillTimer(hwnd(), kSetTimer1);
+        (void)KillTimer(hwnd(), kSetTimer1);
         timerRunning_ = false;
         ShowShutdownState();
     }

@@ -60,30 +60,30 @@ void PaintFrame(HWND hwnd, HDC dc) {
     auto brush = reinterpret_cast<HBRUSH>(
         SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
     if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
-    if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    if (!IsWindowEnabled(hwnd)) (void)SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     RECT client{};
-    GetClientRect(hwnd, &client);
-    FillRect(dc, &client, brush);
+    (void)GetClientRect(hwnd, &client);
+    (void)FillRect(dc, &client, brush);
 
     const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
     const SelectGuard withFont(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
+    (void)GetTextMetricsW(dc, &tm);
     RECT line = client;
     line.top += tm.tmHeight / 2 - 1;
-    DrawEdge(dc, &line, EDGE_ETCHED, BF_RECT);
+    (void)DrawEdge(dc, &line, EDGE_ETCHED, BF_RECT);
 
     const std::wstring caption = WindowText(hwnd);
     if (caption.empty()) return;
     constexpr int kCaptionLeft = 7;
     constexpr UINT kFormat = DT_SINGLELINE | DT_LEFT | DT_TOP;
     RECT text{kCaptionLeft, 0, client.right - kCaptionLeft, tm.tmHeight};
-    DrawTextW(dc, caption.c_str(), -1, &text, kFormat | DT_CALCRECT);
+    (void)DrawTextW(dc, caption.c_str(), -1, &text, kFormat | DT_CALCRECT);
     if (text.right > client.right - kCaptionLeft) text.right = client.right - kCaptionLeft;
     RECT behind{text.left - 1, text.top, text.right + 1, text.bottom};
-    FillRect(dc, &behind, brush);
-    SetBkMode(dc, TRANSPARENT);
-    DrawTextW(dc, caption.c_str(), -1, &text, kFormat | DT_END_ELLIPSIS);
+    (void)FillRect(dc, &behind, brush);
+    (void)SetBkMode(dc, TRANSPARENT);
+    (void)DrawTextW(dc, caption.c_str(), -1, &text, kFormat | DT_END_ELLIPSIS);
 }
 
 template <Superclass K>
@@ -116,7 +116,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         case WM_SETTEXT:
         case WM_ENABLE: {
             const LRESULT result = CallWindowProcW(g_baseProc[K], hwnd, msg, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, TRUE);
+            (void)InvalidateRect(hwnd, nullptr, TRUE);
             return result;
         }
         case WM_ERASEBKGND: {
@@ -124,8 +124,8 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             auto brush = reinterpret_cast<HBRUSH>(
                 SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(hwnd)));
             RECT r{};
-            GetClientRect(hwnd, &r);
-            FillRect(reinterpret_cast<HDC>(wParam), &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+            (void)GetClientRect(hwnd, &r);
+            (void)FillRect(reinterpret_cast<HDC>(wParam), &r, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
             return 1;
         }
         default:
@@ -144,8 +144,8 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             return result;
         }
         if (msg == WM_DESTROY) {
-            KillTimer(hwnd, kClockTimer);
-            RemovePropW(hwnd, kClockPanelsProp);
+            (void)KillTimer(hwnd, kClockTimer);
+            (void)RemovePropW(hwnd, kClockPanelsProp);
         }
     }
     return CallWindowProcW(g_baseProc[K], hwnd, msg, wParam, lParam);
@@ -161,7 +161,7 @@ void Register(const wchar_t* base, const wchar_t* name) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = name;
     wc.style &= ~CS_GLOBALCLASS;
-    RegisterClassExW(&wc);
+    (void)RegisterClassExW(&wc);
 }
 
 }  // namespace
@@ -169,7 +169,7 @@ void Register(const wchar_t* base, const wchar_t* name) {
 void RegisterToolkitClasses() {
     static const bool done = [] {
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&icc);
+        (void)InitCommonControlsEx(&icc);
         Register<kButton>(L"BUTTON", kButtonClass);
         Register<kCheck>(L"BUTTON", kCheckBoxClass);
         Register<kOption>(L"BUTTON", kOptionClass);
@@ -223,7 +223,7 @@ void LayOutStatusPanels(HWND bar, const StatusPanel* panels, int count) {
              reinterpret_cast<HANDLE>(static_cast<UINT_PTR>((datePanel + 1) | ((timePanel + 1) << 8))));
     RefreshClockPanels(bar);
     // Once a second is enough to keep the minute display current without visible lag.
-    SetTimer(bar, kClockTimer, 1000, nullptr);
+    (void)SetTimer(bar, kClockTimer, 1000, nullptr);
 }
 
 void SetPanelText(HWND bar, int panel, const std::wstring& text) {

@@ -46,7 +46,7 @@ bool Form::Create(const FormOptions& o) {
     DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     if (o.minimizeBox) style |= WS_MINIMIZEBOX;
     RECT r{0, 0, TwipsToPixels(o.clientWidthTwips), TwipsToPixels(o.clientHeightTwips)};
-    AdjustWindowRectEx(&r, style, FALSE, 0);
+    (void)AdjustWindowRectEx(&r, style, FALSE, 0);
     HWND w = CreateWindowExW(0, kFormClass, o.caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                              r.right - r.left, r.bottom - r.top, nullptr, nullptr,
                              GetModuleHandleW(nullptr), this);
@@ -74,7 +74,7 @@ bool Form::CreateShown(const FormOptions& options) {
 }
 
 void Form::Destroy() {
-    if (hwnd_) DestroyWindow(hwnd_);
+    if (hwnd_) (void)DestroyWindow(hwnd_);
 }
 
 void Form::ShowAndActivate(int showCommand) {
@@ -96,11 +96,11 @@ HWND Form::Control(int id) const { return hwnd_ ? FindControl(hwnd_, id) : nullp
 
 void Form::CenterOnScreen() {
     RECT r{};
-    GetWindowRect(hwnd_, &r);
+    (void)GetWindowRect(hwnd_, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const int left = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    (void)SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND Form::AddChild(const wchar_t* cls, DWORD style, DWORD exStyle, HWND parent, int id, TwipsRect r,
@@ -178,7 +178,7 @@ void Form::SetColors(HWND control, std::optional<COLORREF> text, std::optional<C
     if (text && GetClassNameW(control, cls, 64) &&
         (lstrcmpiW(cls, kCheckBoxClass) == 0 || lstrcmpiW(cls, kOptionClass) == 0))
         SetWindowTheme(control, L" ", L" ");
-    InvalidateRect(control, nullptr, TRUE);
+    (void)InvalidateRect(control, nullptr, TRUE);
 }
 
 HFONT Form::FontFor(const FontDescription& font) { return fonts_.Get(font); }
@@ -259,18 +259,18 @@ void Form::RelayToolTip(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Form::ControlColor(HDC dc, HWND control) {
-    SetBkMode(dc, TRANSPARENT);
+    (void)SetBkMode(dc, TRANSPARENT);
     auto it = colors_.find(control);
     if (it != colors_.end()) {
-        if (it->second.text) SetTextColor(dc, *it->second.text);
+        if (it->second.text) (void)SetTextColor(dc, *it->second.text);
         if (it->second.back) {
             LOGBRUSH lb{};
-            GetObjectW(it->second.back.get(), sizeof(lb), &lb);
-            SetBkColor(dc, lb.lbColor);
+            (void)GetObjectW(it->second.back.get(), sizeof(lb), &lb);
+            (void)SetBkColor(dc, lb.lbColor);
             return reinterpret_cast<LRESULT>(it->second.back.get());
         }
     }
-    SetBkColor(dc, backgroundColour_);
+    (void)SetBkColor(dc, backgroundColour_);
     return reinterpret_cast<LRESULT>(background_.get());
 }
 
@@ -278,8 +278,8 @@ void Form::PaintLines(HDC dc) {
     for (const auto& l : lines_) {
         Pen pen(CreatePen(PS_SOLID, l.widthPixels, l.colour));
         SelectGuard keep(dc, pen.get());
-        MoveToEx(dc, TwipsToPixels(l.x1), TwipsToPixels(l.y1), nullptr);
-        LineTo(dc, TwipsToPixels(l.x2), TwipsToPixels(l.y2));
+        (void)MoveToEx(dc, TwipsToPixels(l.x1), TwipsToPixels(l.y1), nullptr);
+        (void)LineTo(dc, TwipsToPixels(l.x2), TwipsToPixels(l.y2));
     }
 }
 
@@ -288,12 +288,12 @@ LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         auto* form = static_cast<Form*>(cs->lpCreateParams);
         form->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        (void)SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        (void)SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         form->hwnd_ = nullptr;
         form->lastFocus_ = nullptr;
         form->colors_.clear();
@@ -334,8 +334,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_ERASEBKGND: {
         RECT r{};
-        GetClientRect(hwnd_, &r);
-        FillRect(reinterpret_cast<HDC>(wParam), &r, background_.get());
+        (void)GetClientRect(hwnd_, &r);
+        (void)FillRect(reinterpret_cast<HDC>(wParam), &r, background_.get());
         return 1;
     }
     case WM_PAINT: {
@@ -352,7 +352,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CLOSE:
-        if (Form_QueryUnload()) DestroyWindow(hwnd_);
+        if (Form_QueryUnload()) (void)DestroyWindow(hwnd_);
         return 0;
     case WM_DPICHANGED:
         for (const auto& bar : panelTips_) PlacePanelToolTips(bar.first);

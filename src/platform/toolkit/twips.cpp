@@ -6,7 +6,7 @@ int ScreenDpi() {
     static const int dpi = [] {
         HDC screen = GetDC(nullptr);
         const int value = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
+        if (screen) (void)ReleaseDC(nullptr, screen);
         return value > 0 ? value : 96;
     }();
     return dpi;
