@@ -79,6 +79,35 @@ TEST_F(MainWindowTest, CloseHidesTrayRestoresAndExitCleansUp) {
     EXPECT_EQ(exit.exits, 1);
 }
 
+namespace {
+// At logon the program may start before the shell: the first add of the icon fails.
+struct TrayRefusingTheFirstAdd : FakeTray {
+    bool Add(const TrayIconData& icon) override {
+        const bool first = adds == 0;
+        FakeTray::Add(icon);
+        return !first;
+    }
+};
+}  // namespace
+
+TEST_F(MainWindowTest, AnIconRefusedAtStartUpIsAddedWhenTheTaskbarComes) {
+    TrayRefusingTheFirstAdd lateShell;
+    Services services = Make();
+    services.tray = &lateShell;
+    MainWindow w(services, {});
+    ASSERT_TRUE(w.Start());
+    EXPECT_EQ(lateShell.adds, 1);
+    EXPECT_TRUE(w.trayIconAdded()) << "the program still wants its icon";
+    EXPECT_FALSE(w.trayIconShown());
+    SendMessageW(w.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(lateShell.adds, 2);
+    EXPECT_TRUE(w.trayIconShown());
+    w.ExitProgram();
+    EXPECT_EQ(lateShell.removes, 1);
+    EXPECT_FALSE(w.trayIconAdded());
+    EXPECT_FALSE(w.trayIconShown());
+}
+
 TEST_F(MainWindowTest, KeepOnTopSetsAndClearsTopmost) {
     MainWindow w(Make(), {});
     ASSERT_TRUE(w.Start());
