@@ -1,6 +1,6 @@
 #include "about/about_window.h"
 
-#include "app/product.h"
+#include "platform/product.h"
 #include "platform/toolkit/controls.h"
 
 namespace zarvio {

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "app/product.h"
+#include "platform/product.h"
 #include "player/error_log.h"
 #include "player/play_state.h"
 #include "player/volume_file.h"
