@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include "app/main_list.h"
 #include "platform/product.h"
 #include "player/error_log.h"
 #include "player/play_state.h"
@@ -11,7 +12,6 @@
 #include "platform/toolkit/controls.h"
 #include "res/resource_ids.h"
 #include "skin/skin_engine.h"
-#include "stations/station_store.h"
 
 namespace zarvio {
 namespace {
