@@ -2,31 +2,18 @@
 // floor of reading the same two files and adding the finished strings to the same list boxes.
 #include "list_load.h"
 
+#include "app/main_list.h"
 #include "bench_support.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/toolkit/controls.h"
-#include "platform/toolkit/form.h"
 #include "stations/station_store.h"
+#include "support/list_host.h"
 
 namespace zarvio::bench {
 namespace {
 
 constexpr int kStations = 32767;
-
-// Two list boxes of the toolkit's class, sized and placed as the main window's.
-class ListHost : public Form {
-public:
-    HWND list1 = nullptr, list2 = nullptr;
-    ~ListHost() override { Destroy(); }
-
-private:
-    void BuildControls() override {
-        list1 = AddListBox(hwnd(), 1, {30, 690, 3855, 2160});
-        SetFont(list1, {L"黑体", 105});
-        list2 = AddListBox(hwnd(), 2, {1560, 3960, 4575, 2220});
-    }
-};
 
 // Names and addresses of the lengths the shipped files have: Chinese names of 4 to 12
 // characters, addresses of 40 to 60 bytes.
@@ -66,7 +53,8 @@ void RunListLoadFigure(int repetitions) {
         return;
     }
     WriteStationFiles(folder.path());
-    ListHost host;
+    // Two list boxes of the toolkit's class, sized and placed as the main window's.
+    test::ListHost host({30, 690, 3855, 2160}, {1560, 3960, 4575, 2220}, FontDescription{L"黑体", 105});
     if (!host.Create({L"bench", 5385, 3375})) {
         Report("2 LoadMainList", "ERROR no host window");
         return;

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "app/main_window.h"
-#include "app/product.h"
+#include "platform/product.h"
 #include "bench_support.h"
 #include "platform/handles.h"
 #include "platform/media_player_wmp.h"

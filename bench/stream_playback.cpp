@@ -16,9 +16,9 @@
 
 #include "bench_support.h"
 #include "platform/files.h"
-#include "player/stream/audio_decoder.h"
 #include "player/stream/audio_framer.h"
 #include "player/stream/audio_sink.h"
+#include "player/stream/decoder_factory.h"
 #include "player/stream/stream_player.h"
 
 namespace zarvio::bench {

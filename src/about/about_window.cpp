@@ -1,7 +1,7 @@
 #include "about/about_window.h"
 
-#include "app/product.h"
 #include "platform/contract.h"
+#include "platform/product.h"
 #include "platform/toolkit/controls.h"
 
 namespace zarvio {

@@ -4,15 +4,15 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "app/product.h"
+#include "app/main_list.h"
 #include "platform/contract.h"
+#include "platform/product.h"
 #include "player/error_log.h"
 #include "player/play_state.h"
 #include "player/volume_file.h"
 #include "platform/toolkit/controls.h"
 #include "res/resource_ids.h"
 #include "skin/skin_engine.h"
-#include "stations/station_store.h"
 
 namespace zarvio {
 namespace {
@@ -152,9 +152,9 @@ void MainWindow::BuildControls() {
 
 void MainWindow::Form_Load() {
     CenterOnScreen();                                           // before anything shows
-    SetWindowTextString(hwnd(), MainWindowTitle());             // step 2
-    LoadMainList(list1_, list2_, services_.appDir);             // step 3
-    skin::InitSkin(hwnd());                                     // step 4: the skin takes over
+    SetWindowTextString(hwnd(), MainWindowTitle());             // the title with the version
+    LoadMainList(list1_, list2_, services_.appDir);             // the stations from their files
+    skin::InitSkin(hwnd());                                     // the skin takes over
     SetPanelText(statusBar_, 0, kWelcomeText);                  // the welcome in the status bar,
     SetPanelText(statusBar_, 3, WeekdayName(clock_.Now()));     // today's weekday beside it
     if (services_.player && !services_.player->Available())

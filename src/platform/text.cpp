@@ -2,19 +2,37 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwctype>
 
 namespace zarvio {
 
-std::wstring FromAnsi(std::string_view bytes) {
-    if (bytes.empty()) return {};
+void AppendFromAnsi(std::wstring& out, std::string_view bytes) {
     // Without MB_ERR_INVALID_CHARS, invalid bytes turn into the code page's default character
-    // instead of failing the whole conversion.
-    const int size = static_cast<int>(bytes.size());
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, out.data(), n);
+    // instead of failing the whole conversion. The platform call takes an int length: text beyond
+    // 1 GiB goes in pieces (a double-byte character cut at such a seam decodes as two default
+    // characters).
+    constexpr size_t kMaxPiece = size_t{1} << 30;
+    while (!bytes.empty()) {
+        const std::string_view piece = bytes.substr(0, std::min(bytes.size(), kMaxPiece));
+        bytes.remove_prefix(piece.size());
+        const int size = static_cast<int>(piece.size());
+        const size_t base = out.size();
+        // ANSI code pages give at most one UTF-16 unit per byte, so one call usually does it.
+        out.resize(base + piece.size());
+        int n = MultiByteToWideChar(CP_ACP, 0, piece.data(), size, out.data() + base, size);
+        if (n <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            n = MultiByteToWideChar(CP_ACP, 0, piece.data(), size, nullptr, 0);
+            out.resize(base + static_cast<size_t>(std::max(n, 0)));
+            if (n > 0) n = MultiByteToWideChar(CP_ACP, 0, piece.data(), size, out.data() + base, n);
+        }
+        out.resize(base + static_cast<size_t>(std::max(n, 0)));
+    }
+}
+
+std::wstring FromAnsi(std::string_view bytes) {
+    std::wstring out;
+    AppendFromAnsi(out, bytes);
     return out;
 }
 

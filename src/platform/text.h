@@ -5,8 +5,12 @@
 
 namespace zarvio {
 
-// Decodes bytes of the system ANSI code page; invalid sequences become replacement characters.
+// Decodes bytes of the system ANSI code page; bytes it does not define become its default
+// character.
 std::wstring FromAnsi(std::string_view bytes);
+// The same, appended to out: a caller that builds many texts in one reused buffer (the station
+// list, 32,767 lines) makes no string of its own per text.
+void AppendFromAnsi(std::wstring& out, std::string_view bytes);
 
 // Encodes into the system ANSI code page. Characters the code page lacks become '?';
 // use CanEncodeAnsi first where silently changed text would be wrong.

@@ -26,4 +26,11 @@ void ForEachStationLine(std::string_view bytes, Take&& take) {
     }
 }
 
+// How many lines ForEachStationLine finds in bytes.
+inline size_t CountStationLines(std::string_view bytes) {
+    size_t n = 0;
+    ForEachStationLine(bytes, [&n](std::string_view) { ++n; });
+    return n;
+}
+
 }  // namespace zarvio

@@ -1,8 +1,6 @@
 // The station store: two parallel line files in the application directory, the names in
 // "zarvtai.mdb" and the stream addresses in "zarvlist.dll"; line i of each is station i.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -60,8 +58,6 @@ enum class StationChange {
 // When the address cannot be stored the name is taken back.
 StationChange AddStation(FileWriter& files, const std::wstring& appDir, std::wstring_view name,
                          std::wstring_view url);
-// The same through the real file system; true when the station was added.
-bool AppendStation(const std::wstring& appDir, std::wstring_view name, std::wstring_view url);
 
 // Checks that line index of the file still has exactly the bytes seen, or, for seen = nullopt,
 // that the file has no such line (as the preview had none). Reads, writes nothing.
@@ -73,20 +69,10 @@ StationChange CheckSeenLine(const std::wstring& path, size_t index, const std::o
 StationChange RemoveSeenLine(FileWriter& files, const std::wstring& path, size_t index,
                              const std::optional<std::string>& seen, std::string* before = nullptr);
 
-// Replaces the whole file with the given lines, each followed by CR LF, in one atomic step.
-bool RewriteStationFile(const std::wstring& path, const std::vector<std::wstring>& lines);
-
 // Removes line index from the file and writes the rest back in one atomic step, each line
 // followed by CR LF. The other lines keep their exact bytes, also bytes the code page does not
 // define and NULs, which a round trip through text would lose. An index past the last line
 // rewrites the lines unchanged. False when the file cannot be read or written.
 bool RemoveStationLine(const std::wstring& path, size_t index);
-
-// "001 ★ name": the 1-based number zero-padded to at least three digits, never truncated.
-std::wstring FormatListEntry(size_t index, std::wstring_view name);
-
-// Refills the main window's visible list with numbered names and its hidden list with the raw
-// addresses, index for index.
-void LoadMainList(HWND list1, HWND list2, const std::wstring& appDir);
 
 }  // namespace zarvio

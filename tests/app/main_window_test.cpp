@@ -6,6 +6,7 @@
 #include "platform/toolkit/controls.h"
 #include "platform/toolkit/twips.h"
 #include "support/fake_services.h"
+#include "support/message_pump.h"
 #include "support/temp_dir.h"
 
 using namespace zarvio;
@@ -181,15 +182,12 @@ TEST_F(MainWindowTest, EachStatusPanelShowsItsOwnTipUnderThePointer) {
         wchar_t text[128] = {};
         ti.lpszText = text;
         // The tip comes up after the tooltip's initial delay.
-        const DWORD start = GetTickCount();
-        bool shown = false;
-        while (!(shown = SendMessageW(w.ToolTipWindow(), TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != 0 &&
-                         ti.hwnd == bar && ti.uId == static_cast<UINT_PTR>(panel)) &&
-               GetTickCount() - start < 5000) {
-            MSG m;
-            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-            Sleep(10);
-        }
+        const bool shown = PumpUntil(
+            [&] {
+                return SendMessageW(w.ToolTipWindow(), TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != 0 &&
+                       ti.hwnd == bar && ti.uId == static_cast<UINT_PTR>(panel);
+            },
+            5000);
         ASSERT_TRUE(shown) << "panel " << panel;
         EXPECT_EQ(std::wstring(text), tips[panel]) << "panel " << panel;
     }

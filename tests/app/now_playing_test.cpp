@@ -5,7 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/now_playing.h"
-#include "app/product.h"
+#include "platform/product.h"
 #include "platform/toolkit/controls.h"
 #include "support/fake_media_player.h"
 #include "support/fake_services.h"

@@ -14,6 +14,8 @@
 #include "support/failing_writer.h"
 #include "support/fake_media_player.h"
 #include "support/fake_services.h"
+#include "support/file_locks.h"
+#include "support/message_pump.h"
 #include "support/temp_dir.h"
 
 using namespace zarvio;
@@ -125,9 +127,7 @@ TEST_F(PlaybackTest, ASoundIniThatCannotBeReadPlaysAt50AndIsLeftAloneUntilAMove)
     WriteBytes(dir.File(L"sound.ini"), " 80 \r\n");
     {
         // Another program holds the file against reading; it could still be replaced.
-        FileHandle held(CreateFileW(dir.File(L"sound.ini").c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        const FileHandle held = HoldAgainstReadingOnly(dir.File(L"sound.ini"));
         ASSERT_TRUE(held);
         WriteBytes(dir.File(L"zarvtai.mdb"), "A\r\n");
         WriteBytes(dir.File(L"zarvlist.dll"), "http://a\r\n");
@@ -181,14 +181,6 @@ LRESULT CALLBACK WatchPanel(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (!done() && GetTickCount() - start < ms) {
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) { TranslateMessage(&m); DispatchMessageW(&m); }
-        Sleep(10);
-    }
-}
 }  // namespace
 
 TEST_F(PlaybackTest, RealComponentPlaysAStationFromTheList) {

@@ -5,10 +5,12 @@
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
-#include "temp_folder.h"
+#include "support/temp_dir.h"
 
 namespace zarvio {
 namespace {
+
+using test::TempDir;
 
 // The record's fixed texts in code page 936, spelled out so the encoding is checked as well.
 const std::string kRecordStart = "\xCF\xB5\xCD\xB3\xB7\xA2\xC9\xFA\xB4\xED\xCE\xF3\xCA\xB1\xBC\xE4: ";
@@ -48,7 +50,7 @@ TEST(ErrorLog, MidnightHasNoTimePartInAnyLocale) {
 }
 
 TEST(ErrorLog, NewFileStartsWithTheRecord) {
-    TempFolder dir;
+    TempDir dir;
     const SYSTEMTIME t = At(2024, 3, 5, 14, 5, 9);
     ASSERT_TRUE(AppendErrorLog(dir.path(), t, kNoAddressErrorCode));
 
@@ -61,7 +63,7 @@ TEST(ErrorLog, NewFileStartsWithTheRecord) {
 }
 
 TEST(ErrorLog, RecordsAreAppendedAndSeparatedByAnEmptyLine) {
-    TempFolder dir;
+    TempDir dir;
     const SYSTEMTIME first = At(2024, 3, 5, 14, 5, 9);
     const SYSTEMTIME second = At(2024, 3, 6, 0, 0, 0);
     ASSERT_TRUE(AppendErrorLog(dir.path(), first, kNoAddressErrorCode));
@@ -79,7 +81,7 @@ TEST(ErrorLog, RecordsAreAppendedAndSeparatedByAnEmptyLine) {
 }
 
 TEST(ErrorLog, TwoCopiesAppendingAtTheSameTimeBothLandWhole) {
-    TempFolder dir;
+    TempDir dir;
     const SYSTEMTIME t = At(2024, 3, 5, 14, 5, 9);
     const std::string theirs = ToAnsi(FormatErrorRecord(t, 7));
     // The other copy has the log open for its record, as the program opens it, and writes
@@ -98,7 +100,7 @@ TEST(ErrorLog, TwoCopiesAppendingAtTheSameTimeBothLandWhole) {
 }
 
 TEST(ErrorLog, MissingDirectoryFailsWithoutCreatingIt) {
-    TempFolder dir;
+    TempDir dir;
     const std::wstring missing = dir.File(L"absent");
     EXPECT_FALSE(AppendErrorLog(missing, At(2024, 1, 1, 1, 1, 1), 380));
     EXPECT_FALSE(FileExists(JoinPath(missing, kLogName)));

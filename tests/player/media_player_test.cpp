@@ -8,12 +8,13 @@
 
 #include "platform/files.h"
 #include "support/message_pump.h"
-#include "temp_folder.h"
+#include "support/temp_dir.h"
 
 namespace zarvio {
 namespace {
 
 using test::PumpUntil;
+using test::TempDir;
 
 struct RecordingListener final : MediaPlayerListener {
     void OnPlayStateChange(int state) override {
@@ -117,7 +118,7 @@ protected:
     }
     void TearDown() override { player.SetListener(nullptr); }
 
-    TempFolder dir;  // declared first: the player lets go of the file before the folder goes
+    TempDir dir;  // declared first: the player lets go of the file before the folder goes
     RecordingListener listener;
     WmpMediaPlayer player;
 };

@@ -3,21 +3,23 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "temp_folder.h"
+#include "support/temp_dir.h"
 
 namespace zarvio {
 namespace {
 
-std::string FileBytes(const TempFolder& dir) {
+using test::TempDir;
+
+std::string FileBytes(const TempDir& dir) {
     return ReadFileBytes(dir.File(L"sound.ini")).value_or("<missing>");
 }
 
-void Put(const TempFolder& dir, const std::string& bytes) {
+void Put(const TempDir& dir, const std::string& bytes) {
     ASSERT_TRUE(WriteFileAtomically(dir.File(L"sound.ini"), bytes));
 }
 
 TEST(VolumeFile, WritesTheSpaceFramedLine) {
-    TempFolder dir;
+    TempDir dir;
     ASSERT_TRUE(WriteVolumeFile(dir.path(), 0));
     EXPECT_EQ(FileBytes(dir), std::string("\x20\x30\x20\x0D\x0A"));
     ASSERT_TRUE(WriteVolumeFile(dir.path(), 50));
@@ -35,7 +37,7 @@ TEST(VolumeFile, WritesTheSpaceFramedLine) {
 }
 
 TEST(VolumeFile, ZeroReadsAsZeroNotAsTheDefault) {
-    TempFolder dir;
+    TempDir dir;
     ASSERT_TRUE(WriteVolumeFile(dir.path(), 0));
     EXPECT_EQ(ReadVolumeFile(dir.path()), 0);
 }
@@ -59,26 +61,26 @@ TEST(VolumeFile, ReadsTheFirstLine) {
         {"-", kDefaultVolume},
     };
     for (const Case& c : cases) {
-        TempFolder dir;
+        TempDir dir;
         Put(dir, c.bytes);
         EXPECT_EQ(ReadVolumeFile(dir.path()), c.volume) << "content: \"" << c.bytes << "\"";
     }
 }
 
 TEST(VolumeFile, MissingFileGivesTheDefault) {
-    TempFolder dir;
+    TempDir dir;
     EXPECT_EQ(ReadVolumeFile(dir.path()), 50);
 }
 
 TEST(VolumeFile, RestoreRewritesTheProperForm) {
-    TempFolder dir;
+    TempDir dir;
     Put(dir, "50");
     ASSERT_TRUE(WriteVolumeFile(dir.path(), ReadVolumeFile(dir.path())));
     EXPECT_EQ(FileBytes(dir), " 50 \r\n");
 }
 
 TEST(VolumeFile, UnwritableFolderFailsAndKeepsNothing) {
-    TempFolder dir;
+    TempDir dir;
     EXPECT_FALSE(WriteVolumeFile(dir.File(L"absent"), 20));
     EXPECT_TRUE(dir.Names().empty());
 }

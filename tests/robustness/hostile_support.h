@@ -1,6 +1,6 @@
 // Helpers of the hostile-file tests: what a folder holds (to prove that reading wrote nothing),
-// reproducible random bytes, other handles that keep a file from us, and a deadline for calls
-// that must not hang. (Byte-range locks are left out: Wine does not enforce them on reading.)
+// reproducible random bytes and a deadline for calls that must not hang; the other handles that
+// keep a file from us come from support/file_locks.h.
 #pragma once
 #include <windows.h>
 
@@ -17,6 +17,7 @@
 
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "support/file_locks.h"
 
 namespace zarvio::test {
 
@@ -76,19 +77,6 @@ inline bool FinishesWithin(std::chrono::milliseconds limit, std::function<void()
         done->set_value();
     }).detach();
     return finished.wait_for(limit) == std::future_status::ready;
-}
-
-// The file opened elsewhere without any sharing, as a program writing it would hold it.
-inline FileHandle HoldExclusively(const std::wstring& path) {
-    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// The file opened elsewhere for reading, sharing only writing: we may append to it but not read
-// it, as a logging program that keeps its file open may leave it.
-inline FileHandle HoldAgainstReading(const std::wstring& path) {
-    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace zarvio::test

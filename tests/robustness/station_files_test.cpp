@@ -5,12 +5,13 @@
 
 #include <random>
 
+#include "app/main_list.h"
 #include "hostile_support.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/toolkit/controls.h"
-#include "platform/toolkit/form.h"
 #include "stations/station_store.h"
+#include "support/list_host.h"
 #include "support/temp_dir.h"
 
 using namespace zarvio;
@@ -18,16 +19,6 @@ using namespace zarvio::test;
 using namespace std::chrono_literals;
 
 namespace {
-
-class ListHost : public Form {
-public:
-    HWND list1 = nullptr, list2 = nullptr;
-    ~ListHost() override { Destroy(); }
-    void BuildControls() override {
-        list1 = AddListBox(hwnd(), 1, {0, 0, 3000, 2000});
-        list2 = AddListBox(hwnd(), 2, {0, 2000, 3000, 2000});
-    }
-};
 
 struct HostileStations : ::testing::Test {
     TempDir dir;

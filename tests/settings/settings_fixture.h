@@ -10,6 +10,7 @@
 #include "settings/autostart.h"
 #include "settings/settings_window.h"
 #include "support/fake_services.h"
+#include "support/message_pump.h"
 #include "support/temp_dir.h"
 
 namespace zarvio::test {
@@ -43,20 +44,5 @@ struct SettingsTest : ::testing::Test, FakeServiceSet {
     bool MachineHas() const { return registry.Has(RegistryRoot::LocalMachine, kRunSubkey, kAutostartValueName); }
     bool UserHas() const { return registry.Has(RegistryRoot::CurrentUser, kRunSubkey, kAutostartValueName); }
 };
-
-// Dispatches messages until done() or the time is up; true when done() came true.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-        if (done()) return true;
-        if (GetTickCount() - start >= ms) return false;
-        Sleep(10);
-    }
-}
 
 }  // namespace zarvio::test

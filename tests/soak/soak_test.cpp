@@ -19,19 +19,12 @@
 #include "skin/window_props.h"
 #include "support/fake_media_player.h"
 #include "support/fake_services.h"
+#include "support/message_pump.h"
 #include "support/object_counts.h"
 #include "support/temp_dir.h"
 
 namespace zarvio::test {
 namespace {
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 std::vector<HWND> PushButtonsOf(HWND form) {
     std::vector<HWND> buttons;
@@ -77,10 +70,10 @@ TEST_F(Soak, LongUseGivesBackEverythingItTakes) {
     // hidden once opened) are part of the starting count.
     auto openAndClose = [&](auto& host, auto current) {
         host.Open();
-        Pump();
+        PumpPending();
         ASSERT_NE(current(), nullptr);
         SendMessageW(current(), WM_CLOSE, 0, 0);
-        Pump();
+        PumpPending();
     };
     auto editorWindow = [&] { return editors.current() ? editors.current()->hwnd() : nullptr; };
     auto aboutWindow = [&] { return about.current() ? about.current()->hwnd() : nullptr; };
@@ -95,14 +88,14 @@ TEST_F(Soak, LongUseGivesBackEverythingItTakes) {
         if (HWND e = editorWindow()) SendMessageW(e, WM_CLOSE, 0, 0);
         if (HWND a = aboutWindow()) SendMessageW(a, WM_CLOSE, 0, 0);
         if (settings.hwnd()) SendMessageW(settings.hwnd(), WM_CLOSE, 0, 0);
-        Pump();
+        PumpPending();
     };
     openAndClose(editors, editorWindow);
     openAndClose(about, aboutWindow);
     for (HWND b : buttons) hoverAndClick(b);
     closeOthers();
     SendMessageW(w.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
-    Pump();
+    PumpPending();
     const int gdi = CountGdiObjects(), user = CountUserObjects(), hooked = skin::HookedCount();
 
     for (int i = 0; i < 500; ++i) openAndClose(editors, editorWindow);

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "app/main_list.h"
 #include "platform/files.h"
 #include "platform/toolkit/controls.h"
-#include "platform/toolkit/form.h"
 #include "stations/station_store.h"
+#include "support/file_locks.h"
+#include "support/list_host.h"
 #include "support/temp_dir.h"
 
 using namespace zarvio;
+using zarvio::test::HoldAgainstReplacing;
+using zarvio::test::ListHost;
 using zarvio::test::ReadBytes;
 using zarvio::test::TempDir;
 using zarvio::test::WriteBytes;
@@ -31,48 +35,45 @@ TEST(StationEntry, NumberIsPaddedToThreeDigitsAndNeverCut) {
     EXPECT_EQ(FormatListEntry(1, L"12 \u2605 y"), L"002 \u2605 12 \u2605 y");
 }
 
-TEST(StationFiles, AppendAndRewriteAreByteExact) {
+TEST(StationFiles, AddAndRemoveAreByteExact) {
     TempDir dir;
+    const std::wstring names = NamesFilePath(dir.path());
+    const std::wstring urls = UrlsFilePath(dir.path());
     // Missing files read as empty and are created by the first add.
-    EXPECT_TRUE(ReadStationFile(NamesFilePath(dir.path())).empty());
-    ASSERT_TRUE(AppendStation(dir.path(), L"音乐 ★", L"http://a/b"));
-    EXPECT_EQ(ReadBytes(NamesFilePath(dir.path())), "\xD2\xF4\xC0\xD6 \xA1\xEF\r\n");
-    EXPECT_EQ(ReadBytes(UrlsFilePath(dir.path())), "http://a/b\r\n");
-    ASSERT_TRUE(AppendStation(dir.path(), L"  ", L"u2"));
-    EXPECT_EQ(ReadStationFile(NamesFilePath(dir.path())), (std::vector<std::wstring>{L"音乐 ★", L"  "}));
+    EXPECT_TRUE(ReadStationFile(names).empty());
+    ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"音乐 ★", L"http://a/b"), StationChange::Done);
+    EXPECT_EQ(ReadBytes(names), "\xD2\xF4\xC0\xD6 \xA1\xEF\r\n");
+    EXPECT_EQ(ReadBytes(urls), "http://a/b\r\n");
+    ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"  ", L"u2"), StationChange::Done);
+    EXPECT_EQ(ReadStationFile(names), (std::vector<std::wstring>{L"音乐 ★", L"  "}));
 
-    ASSERT_TRUE(RewriteStationFile(NamesFilePath(dir.path()), {L"one", L"二"}));
-    EXPECT_EQ(ReadBytes(NamesFilePath(dir.path())), "one\r\n\xB6\xFE\r\n");
-    ASSERT_TRUE(RewriteStationFile(UrlsFilePath(dir.path()), {}));
-    EXPECT_EQ(ReadBytes(UrlsFilePath(dir.path())), "");
+    // Written back, each line ends in CR LF whatever ended it before; a file of no lines is empty.
+    ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"二", L"u3"), StationChange::Done);
+    ASSERT_TRUE(RemoveStationLine(names, 0));
+    EXPECT_EQ(ReadBytes(names), "  \r\n\xB6\xFE\r\n");
+    WriteBytes(names, "gone\r\none\r\xB6\xFE");
+    ASSERT_TRUE(RemoveStationLine(names, 0));
+    EXPECT_EQ(ReadBytes(names), "one\r\n\xB6\xFE\r\n");
+    WriteBytes(urls, "only\r\n");
+    ASSERT_TRUE(RemoveStationLine(urls, 0));
+    EXPECT_EQ(ReadBytes(urls), "");
 }
 
-TEST(StationFiles, FailedRewriteLeavesTheOldFileWhole) {
+TEST(StationFiles, FailedRemovalLeavesTheOldFileWhole) {
     TempDir dir;
     const std::wstring names = NamesFilePath(dir.path());
     WriteBytes(names, "old\r\n");
     // Another process holds the file open without sharing deletion: the new content is
     // written to the side file, but it cannot take the old file's place.
-    HANDLE held = CreateFileW(names.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(RewriteStationFile(names, {L"new", L"lines"}));
-    CloseHandle(held);
+    {
+        const FileHandle held = HoldAgainstReplacing(names);
+        ASSERT_TRUE(held);
+        EXPECT_EQ(RemoveSeenLine(SystemFileWriter(), names, 0, std::string("old")), StationChange::NotWritten);
+        EXPECT_FALSE(RemoveStationLine(names, 0));
+    }
     EXPECT_EQ(ReadBytes(names), "old\r\n");
     EXPECT_FALSE(FileExists(names + L".new~"));
 }
-
-namespace {
-class ListHost : public Form {
-public:
-    HWND a = nullptr, b = nullptr;
-    ~ListHost() override { Destroy(); }
-    void BuildControls() override {
-        a = AddListBox(hwnd(), 1, {0, 0, 3000, 2000});
-        b = AddListBox(hwnd(), 2, {0, 2000, 3000, 2000});
-    }
-};
-}  // namespace
 
 TEST(MainList, LoadNumbersNamesAndKeepsAddressesIndexForIndex) {
     TempDir dir;
@@ -85,22 +86,22 @@ TEST(MainList, LoadNumbersNamesAndKeepsAddressesIndexForIndex) {
     WriteBytes(UrlsFilePath(dir.path()), urls);
     ListHost host;
     ASSERT_TRUE(host.Create({L"t", 3000, 4000}));
-    LoadMainList(host.a, host.b, dir.path());
-    LoadMainList(host.a, host.b, dir.path());  // a second refresh must not double the list
-    ASSERT_EQ(ListCount(host.a), 1000);
-    ASSERT_EQ(ListCount(host.b), 1000);
-    EXPECT_EQ(ListText(host.a, 0), L"001 \u2605 s0");
-    EXPECT_EQ(ListText(host.a, 998), L"999 \u2605 s998");
-    EXPECT_EQ(ListText(host.a, 999), L"1000 \u2605 s999");
-    EXPECT_EQ(ListText(host.b, 999), L"http://h/999");
+    LoadMainList(host.list1, host.list2, dir.path());
+    LoadMainList(host.list1, host.list2, dir.path());  // a second refresh must not double the list
+    ASSERT_EQ(ListCount(host.list1), 1000);
+    ASSERT_EQ(ListCount(host.list2), 1000);
+    EXPECT_EQ(ListText(host.list1, 0), L"001 \u2605 s0");
+    EXPECT_EQ(ListText(host.list1, 998), L"999 \u2605 s998");
+    EXPECT_EQ(ListText(host.list1, 999), L"1000 \u2605 s999");
+    EXPECT_EQ(ListText(host.list2, 999), L"http://h/999");
 }
 
 TEST(MainList, MissingFilesGiveEmptyLists) {
     TempDir dir;
     ListHost host;
     ASSERT_TRUE(host.Create({L"t", 3000, 4000}));
-    ListAdd(host.a, L"stale");
-    LoadMainList(host.a, host.b, dir.path());
-    EXPECT_EQ(ListCount(host.a), 0);
-    EXPECT_EQ(ListCount(host.b), 0);
+    ListAdd(host.list1, L"stale");
+    LoadMainList(host.list1, host.list2, dir.path());
+    EXPECT_EQ(ListCount(host.list1), 0);
+    EXPECT_EQ(ListCount(host.list2), 0);
 }

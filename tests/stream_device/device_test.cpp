@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "player/stream/audio_decoder.h"
+#include "player/stream/decoder_factory.h"
 #include "player/stream/stream_player.h"
 #include "player/stream/waveout_sink.h"
 #include "support/audio_analysis.h"

@@ -7,6 +7,15 @@
 
 namespace zarvio::test {
 
+// Dispatches the messages this thread has now, without waiting for more.
+inline void PumpPending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 // Pumps this thread's messages until done() holds or timeoutMs passed; returns done().
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -15,11 +24,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
         if (now >= end) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 10)),
                                   QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        PumpPending();
     }
     return true;
 }

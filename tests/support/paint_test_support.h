@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "support/message_pump.h"
 #include "support/object_counts.h"
 #include "skin/paint/surface.h"
 
@@ -74,12 +75,8 @@ using ::zarvio::test::CountGdiObjects;
 
 // Runs what is queued for this thread's windows (their own painting included).
 inline void PumpMessages() {
-    MSG msg;
     for (int round = 0; round < 3; ++round) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        ::zarvio::test::PumpPending();
         Sleep(10);
     }
 }

@@ -13,9 +13,25 @@ TempDir::TempDir() {
     static std::atomic<int> counter{0};
     wchar_t base[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, base);
-    path_ = std::wstring(base) + L"zarvio-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(counter++);
-    CreateDirectoryW(path_.c_str(), nullptr);
+    // A folder left by an earlier process of the same id (Wine hands ids out again) is not ours:
+    // take the next number.
+    do {
+        path_ = std::wstring(base) + L"zarvio-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(counter++);
+    } while (!CreateDirectoryW(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
+std::vector<std::wstring> TempDir::Names() const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
 }
 
 TempDir::~TempDir() {

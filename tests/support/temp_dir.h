@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace zarvio::test {
 
@@ -19,6 +20,8 @@ public:
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
     }
     std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+    // The names of what the folder holds, files and folders, in the order the system lists them.
+    std::vector<std::wstring> Names() const;
 private:
     std::wstring path_;
 };

@@ -1,9 +1,9 @@
 // Decoding compressed frames to PCM with the operating system's own decoders: ACM for MPEG
 // audio Layer III, the MPEG audio decoder transform for Layers I and II (and for Layer III where
 // ACM refuses), the AAC decoder transform for AAC. Media Foundation is loaded at run time.
+// CreateAudioDecoder (decoder_factory.h) picks one for a stream.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "player/stream/audio_format.h"
@@ -22,10 +22,5 @@ public:
     // Forgets the frames in flight (a new connection or a discontinuity).
     virtual void Reset() = 0;
 };
-
-// A decoder for the stream whose first frame this is, or nullptr when no decoder of the system
-// takes it. Must be called on the thread that then uses the decoder; that thread must have
-// joined a COM apartment (the transforms are COM objects).
-std::unique_ptr<AudioDecoder> CreateAudioDecoder(const AudioFrame& first);
 
 }  // namespace zarvio::stream

@@ -8,11 +8,12 @@
 #include <optional>
 #include <string>
 
+#include "platform/version.h"
 #include "player/stream/failure_policy.h"
 
 namespace zarvio::stream {
 
-inline constexpr wchar_t kUserAgent[] = L"Zarvio/1.0.16";
+inline constexpr wchar_t kUserAgent[] = L"Zarvio/" ZARVIO_VERSION_TEXT;
 inline constexpr uint32_t kConnectTimeoutMs = 10000;
 inline constexpr uint32_t kAnswerTimeoutMs = 10000;
 inline constexpr uint32_t kReceiveTimeoutMs = 3000;  // the stall detector

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "player/stream/audio_decoder.h"
 #include "player/stream/audio_framer.h"
 #include "player/stream/audio_sink.h"
+#include "player/stream/decoder_factory.h"
 #include "player/stream/failure_policy.h"
 #include "player/stream/http_transport.h"
 #include "player/stream/media_feed.h"

@@ -2,12 +2,14 @@
 #pragma once
 #include <string>
 
+#include "platform/version.h"
+
 namespace zarvio {
 
 inline constexpr wchar_t kProductName[] = L"Zarvio";
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 16;
+inline constexpr int kVersionMajor = ZARVIO_VERSION_MAJOR;
+inline constexpr int kVersionMinor = ZARVIO_VERSION_MINOR;
+inline constexpr int kVersionRevision = ZARVIO_VERSION_PATCH;
 
 inline std::wstring VersionText() {
     return std::to_wstring(kVersionMajor) + L"." + std::to_wstring(kVersionMinor) + L"." +

@@ -1,4 +1,4 @@
-#include "player/stream/audio_decoder.h"
+#include "player/stream/decoder_factory.h"
 
 #include "player/stream/acm_mpeg_decoder.h"
 #include "player/stream/mft_audio_decoder.h"
