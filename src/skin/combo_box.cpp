@@ -1,5 +1,7 @@
 #include "skin/combo_box.h"
 
+#include <windowsx.h>
+
 #include "platform/handles.h"
 #include "skin/hover.h"
 #include "skin/paint/boxes.h"
@@ -30,7 +32,7 @@ WindowBox BoxOf(HWND hwnd) {
 
 bool InButtonZone(HWND hwnd, LPARAM lParam) {
     const WindowBox box = BoxOf(hwnd);
-    return InComboButtonZone(LoWordSigned(lParam), HiWordSigned(lParam), box.width, box.height);
+    return InComboButtonZone(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), box.width, box.height);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "skin/header_control.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <optional>
 #include <string>
@@ -85,7 +86,7 @@ LRESULT HeaderPaint(WNDPROC, HWND hwnd, UINT, WPARAM, LPARAM) {
 LRESULT HeaderButtonDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
     if (!StillHooked(hwnd) || ItemCount(hwnd) <= 0) return result;
-    const int item = HeaderItemAt(hwnd, LoWordSigned(lParam));
+    const int item = HeaderItemAt(hwnd, GET_X_LPARAM(lParam));
     WriteWindowProp(hwnd, kPressedItemProp, item);
     if (item >= 0) PaintHeaderItem(hwnd, nullptr, item, kPressed);
     return result;
@@ -95,7 +96,7 @@ LRESULT HeaderMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPA
     const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
     if (!StillHooked(hwnd)) return result;
     BeginHover(hwnd);
-    const int item = HeaderItemAt(hwnd, LoWordSigned(lParam));
+    const int item = HeaderItemAt(hwnd, GET_X_LPARAM(lParam));
     const int hot = Index(hwnd, kHotItemProp), pressed = Index(hwnd, kPressedItemProp);
     if (item == hot) return result;
     if (hot >= 0 && hot != pressed) PaintHeaderItem(hwnd, nullptr, hot, kNormal);

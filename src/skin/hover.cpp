@@ -8,19 +8,6 @@
 
 namespace zarvio::skin {
 
-bool ProcExists(const char* procName, const wchar_t* libraryName) {
-    HMODULE module = GetModuleHandleW(libraryName);
-    bool loadedHere = false;
-    if (!module) {
-        module = LoadLibraryW(libraryName);
-        loadedHere = module != nullptr;
-    }
-    if (!module) return false;
-    const bool found = GetProcAddress(module, procName) != nullptr;
-    if (loadedHere) FreeLibrary(module);
-    return found;
-}
-
 void TrackMouseLeave(HWND hwnd) {
     TRACKMOUSEEVENT request{};
     request.cbSize = sizeof(request);

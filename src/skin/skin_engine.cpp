@@ -1,6 +1,6 @@
 #include "skin/skin_engine.h"
 
-#include "skin/hover.h"
+#include "platform/module_probe.h"
 #include "skin/paint/images.h"
 #include "skin/push_button.h"
 #include "skin/window_kind.h"
