@@ -17,6 +17,9 @@ inline constexpr int kFadeStep = 3;
 // the start-up probe found it, else through comctl32's _TrackMouseEvent.
 void TrackMouseLeave(HWND hwnd);
 
+// Whether the pointer is over hwnd itself (not a window in front of it or inside it).
+bool PointerIsOver(HWND hwnd);
+
 // The first movement after the pointer came in asks for the leave report; later ones do nothing.
 void BeginHover(HWND hwnd);
 

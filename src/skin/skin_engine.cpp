@@ -1,10 +1,11 @@
 #include "skin/skin_engine.h"
 
 #include "platform/module_probe.h"
+#include "skin/message_handler.h"
 #include "skin/paint/images.h"
+#include "skin/paint/window_props.h"
 #include "skin/push_button.h"
 #include "skin/window_kind.h"
-#include "skin/window_props.h"
 
 namespace zarvio::skin {
 namespace {
@@ -23,8 +24,8 @@ EngineState& Engine() {
 
 // Shows the new (or the window's own) look at once: frame and whole area.
 void RepaintAll(HWND hwnd) {
-    SendMessageW(hwnd, WM_NCPAINT, 1, 0);
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT);
+    (void)SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    (void)RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT);
 }
 
 }  // namespace
@@ -54,7 +55,7 @@ int AttachWindow(HWND hwnd) {
 
     switch (KindOf(hwnd)) {
     case WindowKind::Form:
-        EnumChildWindows(hwnd, AttachChildProc, 0);
+        (void)EnumChildWindows(hwnd, AttachChildProc, 0);
         break;
     case WindowKind::Button:
         PreparePushButton(hwnd);
@@ -88,7 +89,7 @@ int DetachWindow(HWND hwnd) {
 
     switch (KindOf(hwnd)) {
     case WindowKind::Form:
-        EnumChildWindows(hwnd, DetachChildProc, 0);
+        (void)EnumChildWindows(hwnd, DetachChildProc, 0);
         break;
     case WindowKind::Button:
         ReleasePushButton(hwnd);
@@ -110,7 +111,7 @@ int DetachWindow(HWND hwnd) {
     }
 
     RemoveWindowProp(hwnd, kProcAddrProp);
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, old);
+    (void)SetWindowLongPtrW(hwnd, GWLP_WNDPROC, old);
     RepaintAll(hwnd);
 
     EngineState& engine = Engine();
@@ -123,12 +124,12 @@ int DetachWindow(HWND hwnd) {
 }
 
 BOOL CALLBACK AttachChildProc(HWND hwnd, LPARAM) {
-    AttachWindow(hwnd);
+    (void)AttachWindow(hwnd);
     return TRUE;
 }
 
 BOOL CALLBACK DetachChildProc(HWND hwnd, LPARAM) {
-    DetachWindow(hwnd);
+    (void)DetachWindow(hwnd);
     return TRUE;
 }
 

@@ -6,6 +6,9 @@
 
 namespace zarvio::skin {
 
+// The pixel format of every surface: a top-down 32-bit DIB, one 0xRRGGBB value per pixel.
+BITMAPINFO SurfaceFormat(int width, int height);
+
 // A width x height surface, or nullptr when the size is not positive or a platform call fails.
 // Its content is undefined until painted. Release it with DeleteSurface (or own it with Surface).
 HDC CreateSurface(int width, int height);
