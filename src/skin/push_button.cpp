@@ -1,9 +1,12 @@
 #include "skin/push_button.h"
 
+#include <algorithm>
+
 #include "platform/handles.h"
 #include "skin/hover.h"
 #include "skin/paint/button_paint.h"
 #include "skin/paint/geometry.h"
+#include "skin/paint/surface.h"
 #include "skin/paint/visual_state.h"
 
 namespace zarvio::skin {
@@ -19,17 +22,33 @@ void SetRoundedRegion(HWND hwnd, int width, int height) {
     if (region && SetWindowRgn(hwnd, region.get(), TRUE)) (void)region.release();
 }
 
-// A new bitmap of the button's size for every picture; the ones they held are freed.
-void ResizePictures(HWND hwnd, HDC windowDc, int width, int height) {
+// A picture is at least one pixel each way, so a button that has no size yet still gets its four
+// pictures, to be resized with the button.
+int PictureSide(int length) { return std::max(length, 1); }
+
+void CreatePictures(HWND hwnd, const WindowBox& box) {
     for (int n = 0; n < kPictureCount; ++n) {
-        const HDC picture = ButtonPicture(hwnd, n);
+        const HDC picture = CreateSurface(PictureSide(box.width), PictureSide(box.height));
         if (!picture) continue;
-        Bitmap bitmap(CreateCompatibleBitmap(windowDc, width, height));
-        if (!bitmap) continue;
-        const HGDIOBJ displaced = SelectObject(picture, bitmap.get());
-        if (!displaced || displaced == HGDI_ERROR) continue;
-        (void)DeleteObject(displaced);
-        WriteWindowProp(hwnd, StateBitmapProp(n), reinterpret_cast<intptr_t>(bitmap.release()));
+        WriteWindowProp(hwnd, StateSurfaceProp(n), reinterpret_cast<intptr_t>(picture));
+        WriteWindowProp(hwnd, StateBitmapProp(n), reinterpret_cast<intptr_t>(GetCurrentObject(picture, OBJ_BITMAP)));
+    }
+}
+
+// A new bitmap of the button's size for every picture; the ones they held are freed.
+void ResizePictures(HWND hwnd, int width, int height) {
+    for (int n = 0; n < kPictureCount; ++n) {
+        const HBITMAP bitmap = ResizeSurface(ButtonPicture(hwnd, n), PictureSide(width), PictureSide(height));
+        if (bitmap) WriteWindowProp(hwnd, StateBitmapProp(n), reinterpret_cast<intptr_t>(bitmap));
+    }
+}
+
+// Each picture goes with the bitmap selected into it, which is the one its "BMPn" names.
+void DeletePictures(HWND hwnd) {
+    for (int n = 0; n < kPictureCount; ++n) {
+        DeleteSurface(ButtonPicture(hwnd, n));
+        RemoveWindowProp(hwnd, StateSurfaceProp(n));
+        RemoveWindowProp(hwnd, StateBitmapProp(n));
     }
 }
 
@@ -56,42 +75,18 @@ void StartFade(HWND hwnd, intptr_t fromLevel) {
 void PreparePushButton(HWND hwnd) {
     WindowBox box;
     (void)GetWindowBox(hwnd, box);
-    {
-        const WindowDc windowDc = WindowDc::Whole(hwnd);
-        for (int n = 0; n < kPictureCount; ++n) {
-            MemoryDc picture(CreateCompatibleDC(windowDc.get()));
-            Bitmap bitmap(CreateCompatibleBitmap(windowDc.get(), box.width, box.height));
-            if (!picture || !bitmap) continue;
-            // What this displaces is the new DC's stock bitmap; freeing a stock object does nothing.
-            const HGDIOBJ displaced = SelectObject(picture.get(), bitmap.get());
-            if (displaced && displaced != HGDI_ERROR) (void)DeleteObject(displaced);
-            WriteWindowProp(hwnd, StateSurfaceProp(n), reinterpret_cast<intptr_t>(picture.release()));
-            WriteWindowProp(hwnd, StateBitmapProp(n), reinterpret_cast<intptr_t>(bitmap.release()));
-        }
-        RenderButtonStates(hwnd);
-    }
+    CreatePictures(hwnd, box);
+    RenderButtonStates(hwnd);
 
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     // The platform must stop drawing the face itself; a non-zero lParam asks for a redraw.
     if (SkinDrawsButtonFace(style)) (void)SendMessageW(hwnd, BM_SETSTYLE, BS_OWNERDRAW, -1);
-
     WriteWindowProp(hwnd, kOldStyleProp, style);
-    WriteWindowProp(hwnd, kMouseFlagProp, 0);
-    WriteWindowProp(hwnd, kTimerIdProp, 0);
-    StoreState(hwnd, RestingState(hwnd));
-    WriteWindowProp(hwnd, kAlphaLevelProp, 0);
     SetRoundedRegion(hwnd, box.width, box.height);
 }
 
 void ReleasePushButton(HWND hwnd) {
-    for (int n = 0; n < kPictureCount; ++n) {
-        const HDC picture = ButtonPicture(hwnd, n);
-        const auto bitmap = reinterpret_cast<HBITMAP>(ReadWindowProp(hwnd, StateBitmapProp(n)));
-        if (picture) (void)DeleteDC(picture);
-        if (bitmap) (void)DeleteObject(bitmap);
-        RemoveWindowProp(hwnd, StateSurfaceProp(n));
-        RemoveWindowProp(hwnd, StateBitmapProp(n));
-    }
+    DeletePictures(hwnd);
     (void)StopStateTimer(hwnd);
 
     // Only the button type was changed by hooking; the rest of the style (enabled, visible, ...)
@@ -100,10 +95,7 @@ void ReleasePushButton(HWND hwnd) {
     const LONG_PTR now = GetWindowLongPtrW(hwnd, GWL_STYLE);
     const LONG_PTR restored = (now & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | (saved & BS_TYPEMASK);
     if (restored != now) (void)SetWindowLongPtrW(hwnd, GWL_STYLE, restored);
-
-    for (const wchar_t* name : {kOldStyleProp, kMouseFlagProp, kTimerIdProp, kOldStateProp, kAlphaLevelProp}) {
-        RemoveWindowProp(hwnd, name);
-    }
+    RemoveWindowProp(hwnd, kOldStyleProp);
     (void)SetWindowRgn(hwnd, nullptr, TRUE);
 }
 
@@ -122,11 +114,8 @@ LRESULT PushButtonSize(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPAR
     return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] {
         WindowBox box;
         (void)GetWindowBox(hwnd, box);
-        {
-            const WindowDc windowDc = WindowDc::Whole(hwnd);
-            ResizePictures(hwnd, windowDc.get(), box.width, box.height);
-            RenderButtonStates(hwnd);
-        }
+        ResizePictures(hwnd, box.width, box.height);
+        RenderButtonStates(hwnd);
         SetRoundedRegion(hwnd, box.width, box.height);
     });
 }

@@ -11,7 +11,9 @@
 
 namespace zarvio::skin {
 
-// Pictures, owner-drawn style (for plain push buttons), state properties and rounded corners.
+// The button's own share of hooking, beside the state properties every button gets: pictures,
+// owner-drawn style (for plain push buttons, the style before kept in "OLDSTYLE") and rounded
+// corners.
 void PreparePushButton(HWND hwnd);
 
 // Frees the pictures, stops the fade, gives the button its own style back and its square shape.

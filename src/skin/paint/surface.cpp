@@ -38,6 +38,16 @@ HDC CreateSurface(int width, int height) {
     return surface.release();
 }
 
+HBITMAP ResizeSurface(HDC surface, int width, int height) {
+    if (!surface || width <= 0 || height <= 0) return nullptr;
+    Bitmap bitmap(CreateSurfaceBitmap(width, height));
+    if (!bitmap) return nullptr;
+    const HGDIOBJ displaced = SelectObject(surface, bitmap.get());
+    if (!displaced || displaced == HGDI_ERROR) return nullptr;
+    (void)DeleteObject(displaced);
+    return bitmap.release();  // from here on DeleteSurface frees it
+}
+
 void DeleteSurface(HDC surface) {
     if (!surface) return;
     // Deleting a DC leaves the bitmap selected into it alive: note it first, free it after.
