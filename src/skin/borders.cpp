@@ -3,18 +3,15 @@
 #include <commctrl.h>
 
 #include "platform/handles.h"
-#include "skin/combo_box.h"
 #include "skin/paint/boxes.h"
 #include "skin/paint/geometry.h"
+#include "skin/paint/palette.h"
 #include "skin/paint/surface.h"
 #include "skin/window_kind.h"
-#include "skin/window_props.h"
 
 namespace zarvio::skin {
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBarColor = RGB(0x4C, 0xD6, 0xF6);
 constexpr float kProgressScale = 30000.0f;
 
 struct Sizes {
@@ -26,14 +23,14 @@ struct Sizes {
 Sizes SizesOf(HWND hwnd) {
     Sizes s;
     WindowBox box;
-    GetWindowBox(hwnd, box);
+    (void)GetWindowBox(hwnd, box);
     s.W = box.width;
     s.H = box.height;
     RECT client{};
-    GetClientRect(hwnd, &client);
+    (void)GetClientRect(hwnd, &client);
     s.cw = client.right - client.left;
     s.ch = client.bottom - client.top;
-    GetBorderSize(hwnd, s.bx, s.by);
+    (void)GetBorderSize(hwnd, s.bx, s.by);
     return s;
 }
 
@@ -47,18 +44,18 @@ LRESULT ProgressNcPaint(HWND hwnd) {
     if (!surface) return 0;
     const HDC dc = surface.get();
     const float f = ProgressFraction(hwnd);
-    FillBox(dc, {0, 0, s.W, s.H}, kFrameColor);
-    FillBox(dc, {1, 1, s.W - 2, s.H - 2}, kWhite);
+    (void)FillBox(dc, {0, 0, s.W, s.H}, kFrameColor);
+    (void)FillBox(dc, {1, 1, s.W - 2, s.H - 2}, kWhite);
     if (f != 0) {
         if (IsVertical(hwnd)) {
-            if (IsSmooth(hwnd)) FillBox(dc, {s.bx, s.by, s.cw, s.ch}, kBarColor);
-            FillBox(dc, {s.bx, s.by, s.cw, RoundHalfEven(s.ch - f * s.ch)}, kWhite);
+            if (IsSmooth(hwnd)) (void)FillBox(dc, {s.bx, s.by, s.cw, s.ch}, kBarColor);
+            (void)FillBox(dc, {s.bx, s.by, s.cw, RoundHalfEven(s.ch - f * s.ch)}, kWhite);
         } else {
-            FillBox(dc, {s.bx, s.by, RoundHalfEven(f * s.cw), s.ch}, kBarColor);
+            (void)FillBox(dc, {s.bx, s.by, RoundHalfEven(f * s.cw), s.ch}, kBarColor);
         }
     }
     const WindowDc window = WindowDc::Whole(hwnd);
-    BitBlt(window.get(), 0, 0, s.W, s.H, dc, 0, 0, SRCCOPY);
+    (void)BitBlt(window.get(), 0, 0, s.W, s.H, dc, 0, 0, SRCCOPY);
     return 0;
 }
 
@@ -69,9 +66,9 @@ void FlattenClientEdge(HWND hwnd) {
     const Sizes s = SizesOf(hwnd);
     const WindowDc window = WindowDc::Whole(hwnd);
     const WindowDc client = WindowDc::Client(hwnd);
-    FrameBox(window.get(), {0, 0, s.W, s.H}, FrameColorOf(hwnd));
+    (void)FrameBox(window.get(), {0, 0, s.W, s.H}, FrameColorOf(hwnd));
     const COLORREF ring = GetBkColor(client.get());
-    for (int i = 1; i <= s.bx; ++i) FrameBox(window.get(), {i, i, s.W - 1 - i, s.H - 1 - i}, ring);
+    for (int i = 1; i <= s.bx; ++i) (void)FrameBox(window.get(), {i, i, s.W - 1 - i, s.H - 1 - i}, ring);
 }
 
 }  // namespace
@@ -86,9 +83,7 @@ LRESULT BorderNcPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARA
     case WindowKind::DataList: return PassOn(oldProc, hwnd, msg, wParam, lParam);
     default: break;
     }
-    const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (StillHooked(hwnd)) FlattenClientEdge(hwnd);
-    return result;
+    return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] { FlattenClientEdge(hwnd); });
 }
 
 LRESULT ProgressPaint(WNDPROC, HWND hwnd, UINT, WPARAM, LPARAM) {
@@ -97,38 +92,37 @@ LRESULT ProgressPaint(WNDPROC, HWND hwnd, UINT, WPARAM, LPARAM) {
     const Surface surface(CreateSurface(s.cw, s.ch));
     if (surface) {
         const HDC dc = surface.get();
-        FillBox(dc, {0, 0, s.cw, s.ch}, kWhite);
+        (void)FillBox(dc, {0, 0, s.cw, s.ch}, kWhite);
         if (f != 0) {
             if (IsVertical(hwnd)) {
                 // Grows upwards from the bottom.
-                FillBox(dc, {0, RoundHalfEven(s.ch - f * s.ch), s.cw, RoundHalfEven(f * s.ch)}, kBarColor);
+                (void)FillBox(dc, {0, RoundHalfEven(s.ch - f * s.ch), s.cw, RoundHalfEven(f * s.ch)}, kBarColor);
             } else {
-                FillBox(dc, {0, 0, RoundHalfEven(f * s.cw), s.ch}, kBarColor);
+                (void)FillBox(dc, {0, 0, RoundHalfEven(f * s.cw), s.ch}, kBarColor);
             }
         }
     }
     const PaintDc paint(hwnd);
-    if (surface) BitBlt(paint.get(), 0, 0, s.cw, s.ch, surface.get(), 0, 0, SRCCOPY);
+    if (surface) (void)BitBlt(paint.get(), 0, 0, s.cw, s.ch, surface.get(), 0, 0, SRCCOPY);
     return 0;
 }
 
 LRESULT ListFramePaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (!StillHooked(hwnd)) return result;
-    const Sizes s = SizesOf(hwnd);
-    const WindowDc window = WindowDc::Whole(hwnd);
-    FrameBox(window.get(), {0, 0, s.W, s.H}, FrameColorOf(hwnd));
-    FrameBox(window.get(), {1, 1, s.W - 2, s.H - 2}, kWhite);
-    return result;
+    return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] {
+        const Sizes s = SizesOf(hwnd);
+        const WindowDc window = WindowDc::Whole(hwnd);
+        (void)FrameBox(window.get(), {0, 0, s.W, s.H}, FrameColorOf(hwnd));
+        (void)FrameBox(window.get(), {1, 1, s.W - 2, s.H - 2}, kWhite);
+    });
 }
 
 LRESULT GridPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (!StillHooked(hwnd) || (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_BORDER) == 0) return result;
-    const Sizes s = SizesOf(hwnd);
-    const WindowDc window = WindowDc::Whole(hwnd);
-    FrameBox(window.get(), {0, 0, s.W, s.H}, FrameColorOf(hwnd));
-    return result;
+    return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] {
+        if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_BORDER) == 0) return;
+        const Sizes s = SizesOf(hwnd);
+        const WindowDc window = WindowDc::Whole(hwnd);
+        (void)FrameBox(window.get(), {0, 0, s.W, s.H}, FrameColorOf(hwnd));
+    });
 }
 
 }  // namespace zarvio::skin

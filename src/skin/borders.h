@@ -4,16 +4,16 @@
 #pragma once
 #include <windows.h>
 
+#include "skin/message_handler.h"
+
 namespace zarvio::skin {
 
 // Non-client paint of every kind.
-LRESULT BorderNcPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+MessageHandler BorderNcPaint;
 
 // Client paint of progress bars (not passed on), data lists and drop-down lists (framed after
 // their own paint) and grids (framed when they have a border).
-LRESULT ProgressPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT ListFramePaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT GridPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+MessageHandler ProgressPaint, ListFramePaint, GridPaint;
 
 // The share of the bar a progress position fills: position / 30000, the scale of the
 // progress bars the skin knows.

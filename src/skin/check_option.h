@@ -5,19 +5,15 @@
 #pragma once
 #include <windows.h>
 
+#include "skin/message_handler.h"
+
 namespace zarvio::skin {
 
-LRESULT MarkPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT MarkMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT MarkButtonDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT MarkButtonUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT MarkKeyDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT MarkKeyUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT MarkMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+MessageHandler MarkPaint, MarkMouseMove, MarkButtonDown, MarkButtonUp, MarkKeyDown, MarkKeyUp, MarkMouseLeave;
 // The platform redraws its own glyph straight away when the check value or the enabled state
 // changes from code; the skin's mark is drawn over it again in the state last shown.
-LRESULT MarkRedrawAfter(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT MarkFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+MessageHandler MarkRedrawAfter;
+MessageHandler MarkFocus;
 
 // EnumChildWindows callback: redraws the mark of a hooked check box or option button in the
 // normal state; every other window is left alone. Always continues.

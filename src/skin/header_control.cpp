@@ -1,6 +1,7 @@
 #include "skin/header_control.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <optional>
 #include <string>
@@ -13,14 +14,10 @@
 #include "skin/paint/header_paint.h"
 #include "skin/paint/images.h"
 #include "skin/paint/surface.h"
-#include "skin/window_props.h"
 
 namespace zarvio::skin {
 namespace {
 
-constexpr int kNormal = 0;
-constexpr int kHot = 1;
-constexpr int kPressed = 2;
 constexpr int kCellWidth = 3;
 constexpr int kImageHeight = 20;
 
@@ -28,14 +25,15 @@ int ItemCount(HWND hwnd) { return static_cast<int>(SendMessageW(hwnd, HDM_GETITE
 
 RECT ItemRect(HWND hwnd, int index) {
     RECT r{};
-    SendMessageW(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    (void)SendMessageW(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
     return r;
 }
 
+// The HeaderImage cell of an item: pressed, else hot, else normal.
 int CellOf(int index, int pressed, int hot) {
-    if (index == pressed) return 2 * kCellWidth;
-    if (index == hot) return kCellWidth;
-    return 0;
+    if (index == pressed) return static_cast<int>(VisualState::Pressed) * kCellWidth;
+    if (index == hot) return static_cast<int>(VisualState::Hover) * kCellWidth;
+    return static_cast<int>(VisualState::Normal) * kCellWidth;
 }
 
 int Index(HWND hwnd, const wchar_t* name) { return static_cast<int>(ReadWindowProp(hwnd, name)); }
@@ -53,13 +51,13 @@ int HeaderItemAt(HWND hwnd, int x) {
 
 LRESULT HeaderPaint(WNDPROC, HWND hwnd, UINT, WPARAM, LPARAM) {
     WindowBox box;
-    GetWindowBox(hwnd, box);
+    (void)GetWindowBox(hwnd, box);
     const int W = box.width, H = box.height;
     const Surface surface(CreateSurface(W, H));
     if (surface) {
         const HDC s = surface.get();
         // The middle column of the normal cell, stretched over everything as the background.
-        StretchBlt(s, 0, 0, W, H, HeaderImage(), 1, 0, 1, kImageHeight, SRCCOPY);
+        (void)StretchBlt(s, 0, 0, W, H, HeaderImage(), 1, 0, 1, kImageHeight, SRCCOPY);
         const int count = ItemCount(hwnd);
         if (count > 0) {
             const int pressed = Index(hwnd, kPressedItemProp), hot = Index(hwnd, kHotItemProp);
@@ -67,70 +65,64 @@ LRESULT HeaderPaint(WNDPROC, HWND hwnd, UINT, WPARAM, LPARAM) {
             for (int i = 0; i < count; ++i) {
                 const RECT r = ItemRect(hwnd, i);
                 const std::wstring title = HeaderItemTitle(hwnd, i);
-                DrawNineSlice(s, {r.left, 0, r.right - r.left, H}, HeaderImage(),
-                              {CellOf(i, pressed, hot), 0, kCellWidth, kImageHeight}, {1, 1, 1, 1});
+                (void)DrawNineSlice(s, {r.left, 0, r.right - r.left, H}, HeaderImage(),
+                                    {CellOf(i, pressed, hot), 0, kCellWidth, kImageHeight}, {1, 1, 1, 1});
                 if (title.empty()) continue;
                 std::optional<SelectGuard> withFont;
                 if (font) withFont.emplace(s, font);
-                SetBkMode(s, TRANSPARENT);
-                DrawTextBox(s, title, {r.left, 0, r.right - r.left, r.bottom}, kCenteredLabel);
+                (void)SetBkMode(s, TRANSPARENT);
+                (void)DrawTextBox(s, title, {r.left, 0, r.right - r.left, r.bottom}, kCenteredLabel);
             }
         }
     }
     const PaintDc paint(hwnd);
-    if (surface) BitBlt(paint.get(), 0, 0, W, H, surface.get(), 0, 0, SRCCOPY);
+    if (surface) (void)BitBlt(paint.get(), 0, 0, W, H, surface.get(), 0, 0, SRCCOPY);
     return 0;
 }
 
 LRESULT HeaderButtonDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (!StillHooked(hwnd) || ItemCount(hwnd) <= 0) return result;
-    const int item = HeaderItemAt(hwnd, LoWordSigned(lParam));
-    WriteWindowProp(hwnd, kPressedItemProp, item);
-    if (item >= 0) PaintHeaderItem(hwnd, nullptr, item, kPressed);
-    return result;
+    return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] {
+        if (ItemCount(hwnd) <= 0) return;
+        const int item = HeaderItemAt(hwnd, GET_X_LPARAM(lParam));
+        WriteWindowProp(hwnd, kPressedItemProp, item);
+        if (item >= 0) (void)PaintHeaderItem(hwnd, nullptr, item, VisualState::Pressed);
+    });
 }
 
 LRESULT HeaderMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (!StillHooked(hwnd)) return result;
-    BeginHover(hwnd);
-    const int item = HeaderItemAt(hwnd, LoWordSigned(lParam));
-    const int hot = Index(hwnd, kHotItemProp), pressed = Index(hwnd, kPressedItemProp);
-    if (item == hot) return result;
-    if (hot >= 0 && hot != pressed) PaintHeaderItem(hwnd, nullptr, hot, kNormal);
-    if (wParam & MK_LBUTTON) {
-        // Dragging: only the pressed item shows, the hot one is left as it was.
-        if (item == pressed) PaintHeaderItem(hwnd, nullptr, item, kPressed);
-    } else {
-        WriteWindowProp(hwnd, kHotItemProp, item);
-        PaintHeaderItem(hwnd, nullptr, item, kHot);
-    }
-    return result;
+    return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] {
+        BeginHover(hwnd);
+        const int item = HeaderItemAt(hwnd, GET_X_LPARAM(lParam));
+        const int hot = Index(hwnd, kHotItemProp), pressed = Index(hwnd, kPressedItemProp);
+        if (item == hot) return;
+        if (hot >= 0 && hot != pressed) (void)PaintHeaderItem(hwnd, nullptr, hot, VisualState::Normal);
+        if (wParam & MK_LBUTTON) {
+            // Dragging: only the pressed item shows, the hot one is left as it was.
+            if (item == pressed) (void)PaintHeaderItem(hwnd, nullptr, item, VisualState::Pressed);
+        } else {
+            WriteWindowProp(hwnd, kHotItemProp, item);
+            (void)PaintHeaderItem(hwnd, nullptr, item, VisualState::Hover);
+        }
+    });
 }
 
 LRESULT HeaderButtonUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (!StillHooked(hwnd)) return result;
-    const int pressed = Index(hwnd, kPressedItemProp);
-    WriteWindowProp(hwnd, kPressedItemProp, -1);
-    if (pressed >= 0) {
-        POINT cursor{};
-        GetCursorPos(&cursor);
-        PaintHeaderItem(hwnd, nullptr, pressed, WindowFromPoint(cursor) == hwnd ? kNormal : kHot);
-    }
-    return result;
+    return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] {
+        const int pressed = Index(hwnd, kPressedItemProp);
+        WriteWindowProp(hwnd, kPressedItemProp, -1);
+        if (pressed < 0) return;
+        (void)PaintHeaderItem(hwnd, nullptr, pressed, PointerIsOver(hwnd) ? VisualState::Normal : VisualState::Hover);
+    });
 }
 
 LRESULT HeaderMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (!StillHooked(hwnd)) return result;
-    const int hot = Index(hwnd, kHotItemProp);
-    WriteWindowProp(hwnd, kMouseFlagProp, 0);
-    WriteWindowProp(hwnd, kPressedItemProp, -1);
-    WriteWindowProp(hwnd, kHotItemProp, -1);
-    if (hot >= 0) PaintHeaderItem(hwnd, nullptr, hot, kNormal);
-    return result;
+    return AfterPassingOn(oldProc, hwnd, msg, wParam, lParam, [&] {
+        const int hot = Index(hwnd, kHotItemProp);
+        WriteWindowProp(hwnd, kMouseFlagProp, 0);
+        WriteWindowProp(hwnd, kPressedItemProp, -1);
+        WriteWindowProp(hwnd, kHotItemProp, -1);
+        if (hot >= 0) (void)PaintHeaderItem(hwnd, nullptr, hot, VisualState::Normal);
+    });
 }
 
 }  // namespace zarvio::skin

@@ -4,16 +4,15 @@
 #pragma once
 #include <windows.h>
 
+#include "skin/message_handler.h"
+
 namespace zarvio::skin {
 
 // The item whose left <= x <= right, the lower index where two share an edge; -1 for none.
 int HeaderItemAt(HWND hwnd, int x);
 
 // The whole header composed on one surface and copied in one go; not passed on.
-LRESULT HeaderPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT HeaderButtonDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT HeaderMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT HeaderButtonUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT HeaderMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+MessageHandler HeaderPaint;
+MessageHandler HeaderButtonDown, HeaderMouseMove, HeaderButtonUp, HeaderMouseLeave;
 
 }  // namespace zarvio::skin

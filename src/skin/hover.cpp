@@ -3,23 +3,10 @@
 #include <commctrl.h>
 
 #include "skin/paint/button_paint.h"
+#include "skin/paint/window_props.h"
 #include "skin/skin_engine.h"
-#include "skin/window_props.h"
 
 namespace zarvio::skin {
-
-bool ProcExists(const char* procName, const wchar_t* libraryName) {
-    HMODULE module = GetModuleHandleW(libraryName);
-    bool loadedHere = false;
-    if (!module) {
-        module = LoadLibraryW(libraryName);
-        loadedHere = module != nullptr;
-    }
-    if (!module) return false;
-    const bool found = GetProcAddress(module, procName) != nullptr;
-    if (loadedHere) FreeLibrary(module);
-    return found;
-}
 
 void TrackMouseLeave(HWND hwnd) {
     TRACKMOUSEEVENT request{};
@@ -28,10 +15,16 @@ void TrackMouseLeave(HWND hwnd) {
     request.hwndTrack = hwnd;
     request.dwHoverTime = 0;
     if (HasTrackMouseEvent()) {
-        TrackMouseEvent(&request);
+        (void)TrackMouseEvent(&request);
     } else {
-        _TrackMouseEvent(&request);
+        (void)_TrackMouseEvent(&request);
     }
+}
+
+bool PointerIsOver(HWND hwnd) {
+    POINT cursor{};
+    (void)GetCursorPos(&cursor);
+    return WindowFromPoint(cursor) == hwnd;
 }
 
 void BeginHover(HWND hwnd) {
@@ -57,10 +50,10 @@ BOOL StopStateTimer(HWND hwnd) {
 
 void FadeStep(HWND hwnd) {
     const intptr_t level = ReadWindowProp(hwnd, kAlphaLevelProp);
-    BlendButtonState(hwnd, nullptr);
+    (void)BlendButtonState(hwnd, nullptr);
     const intptr_t next = level + kFadeStep;
     if (next > 255) {
-        StopStateTimer(hwnd);
+        (void)StopStateTimer(hwnd);
         WriteWindowProp(hwnd, kAlphaLevelProp, 0);
     } else {
         WriteWindowProp(hwnd, kAlphaLevelProp, next);

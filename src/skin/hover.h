@@ -13,13 +13,12 @@ inline constexpr UINT_PTR kStateTimerId = 1;
 inline constexpr UINT kStateTimerInterval = 15;  // milliseconds
 inline constexpr int kFadeStep = 3;
 
-// True when the library is loaded or can be loaded and exports the procedure. A library the
-// probe had to load is freed again; one that was loaded already is left as it was.
-bool ProcExists(const char* procName, const wchar_t* libraryName);
-
 // Asks for one WM_MOUSELEAVE when the pointer leaves hwnd, through user32's TrackMouseEvent when
 // the start-up probe found it, else through comctl32's _TrackMouseEvent.
 void TrackMouseLeave(HWND hwnd);
+
+// Whether the pointer is over hwnd itself (not a window in front of it or inside it).
+bool PointerIsOver(HWND hwnd);
 
 // The first movement after the pointer came in asks for the leave report; later ones do nothing.
 void BeginHover(HWND hwnd);
@@ -33,10 +32,5 @@ BOOL StopStateTimer(HWND hwnd);
 // One fade step of a push button: blend the current state's picture at "ALPHALEVEL", raise the
 // level by 3, and after the blend at 255 stop the timer and let the level rest at 0.
 void FadeStep(HWND hwnd);
-
-// The halves of a mouse message's lParam as signed coordinates (captured pointers can be left
-// of or above the window).
-inline int LoWordSigned(LPARAM lParam) { return static_cast<short>(static_cast<WORD>(lParam & 0xFFFF)); }
-inline int HiWordSigned(LPARAM lParam) { return static_cast<short>(static_cast<WORD>((lParam >> 16) & 0xFFFF)); }
 
 }  // namespace zarvio::skin

@@ -7,29 +7,24 @@
 #pragma once
 #include <windows.h>
 
+#include "skin/message_handler.h"
+
 namespace zarvio::skin {
 
-// Pictures, owner-drawn style (for plain push buttons), state properties and rounded corners.
+// The button's own share of hooking, beside the state properties every button gets: pictures,
+// owner-drawn style (for plain push buttons, the style before kept in "OLDSTYLE") and rounded
+// corners.
 void PreparePushButton(HWND hwnd);
 
 // Frees the pictures, stops the fade, gives the button its own style back and its square shape.
 void ReleasePushButton(HWND hwnd);
 
-// The push-button share of the engine's message handlers. Each takes the previous procedure
-// and the message and returns the message result.
-LRESULT PushButtonPaint(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonSize(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonPress(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonRelease(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonKeyDown(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonKeyUp(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonMouseMove(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonMouseLeave(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonTimer(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonEnable(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The push-button share of the engine's message handlers.
+MessageHandler PushButtonPaint, PushButtonSize, PushButtonPress, PushButtonRelease, PushButtonKeyDown,
+    PushButtonKeyUp, PushButtonMouseMove, PushButtonMouseLeave, PushButtonTimer, PushButtonEnable;
 // A dialog moving its default button re-styles push buttons as plain or default ones; a button
 // the skin draws stays owner-drawn, and the type asked for is what it gets back when unhooked.
-LRESULT PushButtonSetStyle(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-LRESULT PushButtonFocus(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+MessageHandler PushButtonSetStyle;
+MessageHandler PushButtonFocus;
 
 }  // namespace zarvio::skin

@@ -1,10 +1,15 @@
 #include "skin/skin_engine.h"
 
-#include "skin/hover.h"
+#include <cstdint>
+#include <span>
+
+#include "platform/module_probe.h"
+#include "skin/message_handler.h"
 #include "skin/paint/images.h"
+#include "skin/paint/visual_state.h"
+#include "skin/paint/window_props.h"
 #include "skin/push_button.h"
 #include "skin/window_kind.h"
-#include "skin/window_props.h"
 
 namespace zarvio::skin {
 namespace {
@@ -21,10 +26,58 @@ EngineState& Engine() {
     return state;
 }
 
+// A state property a window kind carries while hooked, and the value hooking gives it.
+struct KindProp {
+    const wchar_t* name;
+    intptr_t (*initial)(HWND);
+};
+
+intptr_t Zero(HWND) { return 0; }
+intptr_t NoItem(HWND) { return -1; }
+intptr_t Resting(HWND hwnd) { return static_cast<intptr_t>(RestingState(hwnd)); }
+
+constexpr KindProp kButtonProps[] = {
+    {kMouseFlagProp, Zero}, {kTimerIdProp, Zero}, {kOldStateProp, Resting}, {kAlphaLevelProp, Zero}};
+// Combo boxes, drive lists, check boxes and option buttons.
+constexpr KindProp kTrackedProps[] = {{kMouseFlagProp, Zero}, {kOldStateProp, Zero}};
+constexpr KindProp kHeaderProps[] = {{kMouseFlagProp, Zero}, {kPressedItemProp, NoItem}, {kHotItemProp, NoItem}};
+
+void AttachChildren(HWND hwnd) { (void)EnumChildWindows(hwnd, AttachChildProc, 0); }
+void DetachChildren(HWND hwnd) { (void)EnumChildWindows(hwnd, DetachChildProc, 0); }
+
+// What hooking gives a window of a kind and unhooking takes away again: its state properties,
+// and a step of its own that runs after they are written (prepare) and before they are removed
+// (release).
+struct KindState {
+    WindowKind kind;
+    std::span<const KindProp> props;
+    void (*prepare)(HWND) = nullptr;
+    void (*release)(HWND) = nullptr;
+};
+
+const KindState kKindStates[] = {
+    {WindowKind::Form, {}, AttachChildren, DetachChildren},
+    {WindowKind::Button, kButtonProps, PreparePushButton, ReleasePushButton},
+    {WindowKind::Combo, kTrackedProps},
+    {WindowKind::DriveList, kTrackedProps},
+    {WindowKind::CheckBox, kTrackedProps},
+    {WindowKind::Option, kTrackedProps},
+    {WindowKind::Header, kHeaderProps},
+};
+
+// Every other kind gets nothing beyond being hooked.
+const KindState& StateOf(WindowKind kind) {
+    static const KindState kNothing{WindowKind::Other, {}};
+    for (const KindState& entry : kKindStates) {
+        if (entry.kind == kind) return entry;
+    }
+    return kNothing;
+}
+
 // Shows the new (or the window's own) look at once: frame and whole area.
 void RepaintAll(HWND hwnd) {
-    SendMessageW(hwnd, WM_NCPAINT, 1, 0);
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT);
+    (void)SendMessageW(hwnd, WM_NCPAINT, 1, 0);
+    (void)RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT);
 }
 
 }  // namespace
@@ -52,28 +105,9 @@ int AttachWindow(HWND hwnd) {
     // owner-drawn or its corners cut, and a foreign procedure cannot be replaced anyway.
     if (GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) return 0;
 
-    switch (KindOf(hwnd)) {
-    case WindowKind::Form:
-        EnumChildWindows(hwnd, AttachChildProc, 0);
-        break;
-    case WindowKind::Button:
-        PreparePushButton(hwnd);
-        break;
-    case WindowKind::Combo:
-    case WindowKind::DriveList:
-    case WindowKind::CheckBox:
-    case WindowKind::Option:
-        WriteWindowProp(hwnd, kMouseFlagProp, 0);
-        WriteWindowProp(hwnd, kOldStateProp, 0);
-        break;
-    case WindowKind::Header:
-        WriteWindowProp(hwnd, kMouseFlagProp, 0);
-        WriteWindowProp(hwnd, kPressedItemProp, -1);
-        WriteWindowProp(hwnd, kHotItemProp, -1);
-        break;
-    default:
-        break;
-    }
+    const KindState& state = StateOf(KindOf(hwnd));
+    for (const KindProp& prop : state.props) WriteWindowProp(hwnd, prop.name, prop.initial(hwnd));
+    if (state.prepare) state.prepare(hwnd);
 
     ++Engine().hookedCount;
     const auto old = SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SkinWindowProc));
@@ -86,31 +120,12 @@ int DetachWindow(HWND hwnd) {
     if (!hwnd || !IsHooked(hwnd)) return 0;
     const intptr_t old = ReadWindowProp(hwnd, kProcAddrProp);
 
-    switch (KindOf(hwnd)) {
-    case WindowKind::Form:
-        EnumChildWindows(hwnd, DetachChildProc, 0);
-        break;
-    case WindowKind::Button:
-        ReleasePushButton(hwnd);
-        break;
-    case WindowKind::Combo:
-    case WindowKind::DriveList:
-    case WindowKind::CheckBox:
-    case WindowKind::Option:
-        RemoveWindowProp(hwnd, kMouseFlagProp);
-        RemoveWindowProp(hwnd, kOldStateProp);
-        break;
-    case WindowKind::Header:
-        RemoveWindowProp(hwnd, kMouseFlagProp);
-        RemoveWindowProp(hwnd, kPressedItemProp);
-        RemoveWindowProp(hwnd, kHotItemProp);
-        break;
-    default:
-        break;
-    }
+    const KindState& state = StateOf(KindOf(hwnd));
+    if (state.release) state.release(hwnd);
+    for (const KindProp& prop : state.props) RemoveWindowProp(hwnd, prop.name);
 
     RemoveWindowProp(hwnd, kProcAddrProp);
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, old);
+    (void)SetWindowLongPtrW(hwnd, GWLP_WNDPROC, old);
     RepaintAll(hwnd);
 
     EngineState& engine = Engine();
@@ -123,12 +138,12 @@ int DetachWindow(HWND hwnd) {
 }
 
 BOOL CALLBACK AttachChildProc(HWND hwnd, LPARAM) {
-    AttachWindow(hwnd);
+    (void)AttachWindow(hwnd);
     return TRUE;
 }
 
 BOOL CALLBACK DetachChildProc(HWND hwnd, LPARAM) {
-    DetachWindow(hwnd);
+    (void)DetachWindow(hwnd);
     return TRUE;
 }
 

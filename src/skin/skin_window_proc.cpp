@@ -6,18 +6,17 @@
 #include "skin/check_option.h"
 #include "skin/combo_box.h"
 #include "skin/header_control.h"
-#include "skin/hover.h"
+#include "skin/message_handler.h"
 #include "skin/push_button.h"
 #include "skin/skin_engine.h"
 #include "skin/window_kind.h"
-#include "skin/window_props.h"
 
 namespace zarvio::skin {
 namespace {
 
 // Each row names the behaviour of the kinds that have one for a message; every other kind has
 // the message passed on.
-using Handler = LRESULT (*)(WNDPROC, HWND, UINT, WPARAM, LPARAM);
+using Handler = MessageHandler*;
 
 struct KindBehaviour {
     Handler button = nullptr;
@@ -49,14 +48,14 @@ LRESULT Route(const KindBehaviour& behaviour, WNDPROC oldProc, HWND hwnd, UINT m
 // inside it; so does a window this one owns or contains (a message box, say).
 LRESULT OnActivate(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto other = reinterpret_cast<HWND>(lParam);
-    if (other && (GetParent(other) == hwnd || KindOf(other) == WindowKind::Form)) AttachWindow(other);
+    if (other && (GetParent(other) == hwnd || KindOf(other) == WindowKind::Form)) (void)AttachWindow(other);
     return PassOn(oldProc, hwnd, msg, wParam, lParam);
 }
 
 // A modal dialog (WM_ENTERIDLE) or a drop-down list (WM_CTLCOLORLISTBOX) named in lParam.
 LRESULT HookNamedWindow(WNDPROC oldProc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = PassOn(oldProc, hwnd, msg, wParam, lParam);
-    if (lParam) AttachWindow(reinterpret_cast<HWND>(lParam));
+    if (lParam) (void)AttachWindow(reinterpret_cast<HWND>(lParam));
     return result;
 }
 
@@ -134,7 +133,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     switch (msg) {
     case WM_DESTROY:
         // Give the window back before it goes, then let its own procedure see the message.
-        DetachWindow(hwnd);
+        (void)DetachWindow(hwnd);
         return PassOn(oldProc, hwnd, msg, wParam, lParam);
     case WM_SIZE: return OnSize(oldProc, hwnd, msg, wParam, lParam);
     case WM_ACTIVATE: return OnActivate(oldProc, hwnd, msg, wParam, lParam);

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <windowsx.h>
 
 #include <string>
 
-#include "skin/hover.h"
+#include "platform/module_probe.h"
 #include "skin/window_kind.h"
 #include "skin_test_support.h"
 
@@ -66,10 +67,10 @@ TEST(WindowKinds, ClassTextOfGoneAndOverlongClasses) {
 }
 
 TEST(HoverHelpers, MouseCoordinatesAreSigned) {
-    EXPECT_EQ(LoWordSigned(0x0005FFFF), -1);
-    EXPECT_EQ(HiWordSigned(0x0005FFFF), 5);
-    EXPECT_EQ(HiWordSigned(static_cast<LPARAM>(0x80000001)), -32768);
-    EXPECT_EQ(LoWordSigned(MAKELPARAM(300, 2)), 300);
+    EXPECT_EQ(GET_X_LPARAM(0x0005FFFF), -1);
+    EXPECT_EQ(GET_Y_LPARAM(0x0005FFFF), 5);
+    EXPECT_EQ(GET_Y_LPARAM(static_cast<LPARAM>(0x80000001)), -32768);
+    EXPECT_EQ(GET_X_LPARAM(MAKELPARAM(300, 2)), 300);
 }
 
 TEST(HoverHelpers, TheProbeFindsProceduresAndFreesOnlyWhatItLoaded) {

@@ -107,7 +107,7 @@ TEST_F(SkinKinds, AClickOnOneOptionButtonLeavesEveryDotOfTheFormRight) {
     uint32_t centre[3];
     for (int i = 0; i < 3; ++i) {
         const Pixels shown = Glyph(options[i]);
-        PaintOptionButton(options[i], 0, true);
+        PaintOptionButton(options[i], VisualState::Normal, true);
         EXPECT_TRUE(Glyph(options[i]) == shown) << "option " << i;
         centre[i] = shown.at(g.cx / 2, g.cy / 2);
     }
@@ -331,7 +331,7 @@ TEST_F(SkinKinds, MarksStayTheSkinsWhenCodeChangesTheCheckFocusOrEnabledState) {
         // The screen already shows the skin's mark exactly when drawing it again changes nothing.
         auto skinned = [&] {
             const Pixels shown = Glyph(w);
-            if (w == check) PaintCheckBox(w, 0, true); else PaintOptionButton(w, 0, true);
+            if (w == check) PaintCheckBox(w, VisualState::Normal, true); else PaintOptionButton(w, VisualState::Normal, true);
             return Glyph(w) == shown;
         };
         Repaint(w);

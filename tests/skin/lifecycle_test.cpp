@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "skin/paint/images.h"
 #include "skin/skin_engine.h"
@@ -45,6 +47,57 @@ TEST_F(Lifecycle, FormIsHookedWithEveryControlAndHandedBackClean) {
         EXPECT_EQ(GetWindowLongPtrW(c, GWLP_WNDPROC), procs[i]) << i;
         EXPECT_EQ(SkinPropsLeft(c), std::vector<std::wstring>{}) << GetClassText(c).c_str();
     }
+}
+
+// Which state each kind carries while hooked, and what it starts with, written out by kind.
+TEST_F(Lifecycle, EveryKindGetsItsOwnStatePropertiesWithTheirStartingValues) {
+    EveryKindForm form;
+    ASSERT_TRUE(form.Open());
+    EnableWindow(form.frameButton, FALSE);  // a disabled button starts in its disabled look
+    const LONG_PTR buttonStyle = GetWindowLongPtrW(form.button, GWL_STYLE);
+    ASSERT_EQ(InitSkin(form.hwnd()), 1);
+
+    auto names = [](HWND hwnd) {
+        std::vector<std::wstring> left = SkinPropsLeft(hwnd);
+        std::sort(left.begin(), left.end());
+        return left;
+    };
+    const std::vector<std::wstring> hookedOnly{L"PROCADDR"};
+    const std::vector<std::wstring> button{L"ALPHALEVEL", L"BMP0", L"BMP1", L"BMP2", L"BMP3", L"HDC0", L"HDC1",
+                                           L"HDC2", L"HDC3", L"MOUSEFLAG", L"OLDSTATE", L"OLDSTYLE", L"PROCADDR",
+                                           L"TIMERID"};
+    const std::vector<std::wstring> tracked{L"MOUSEFLAG", L"OLDSTATE", L"PROCADDR"};
+    const std::vector<std::wstring> header{L"HDINDEX", L"HMINDEX", L"MOUSEFLAG", L"PROCADDR"};
+
+    EXPECT_EQ(names(form.hwnd()), hookedOnly);
+    for (HWND b : {form.button, form.frameButton}) {
+        EXPECT_EQ(names(b), button);
+        EXPECT_EQ(Prop(b, L"MOUSEFLAG"), 0);
+        EXPECT_EQ(Prop(b, L"TIMERID"), 0);
+        EXPECT_EQ(Prop(b, L"ALPHALEVEL"), 0);
+        for (int n = 0; n < 4; ++n) {
+            const auto picture = reinterpret_cast<HDC>(Prop(b, (L"HDC" + std::to_wstring(n)).c_str()));
+            ASSERT_NE(picture, nullptr) << n;
+            EXPECT_EQ(reinterpret_cast<HGDIOBJ>(Prop(b, (L"BMP" + std::to_wstring(n)).c_str())),
+                      GetCurrentObject(picture, OBJ_BITMAP))
+                << n;
+        }
+    }
+    EXPECT_EQ(Prop(form.button, L"OLDSTATE"), 0);
+    EXPECT_EQ(Prop(form.frameButton, L"OLDSTATE"), 3);
+    EXPECT_EQ(Prop(form.button, L"OLDSTYLE"), buttonStyle);
+    for (HWND t : {form.check, form.option, form.combo}) {
+        EXPECT_EQ(names(t), tracked) << GetClassText(t).c_str();
+        EXPECT_EQ(Prop(t, L"MOUSEFLAG"), 0);
+        EXPECT_EQ(Prop(t, L"OLDSTATE"), 0);
+    }
+    EXPECT_EQ(names(form.header), header);
+    EXPECT_EQ(Prop(form.header, L"MOUSEFLAG"), 0);
+    for (HWND other : {form.list, form.text, form.frame, form.label, form.progress, form.plain})
+        EXPECT_EQ(names(other), hookedOnly) << GetClassText(other).c_str();
+
+    EXPECT_EQ(ExitSkin(form.hwnd()), 1);
+    for (HWND c : form.Controls()) EXPECT_EQ(SkinPropsLeft(c), std::vector<std::wstring>{}) << GetClassText(c).c_str();
 }
 
 TEST_F(Lifecycle, HookingTwiceAndUnhookingTwiceChangeNothing) {

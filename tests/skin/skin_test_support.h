@@ -12,7 +12,7 @@
 #include "platform/toolkit/form.h"
 #include "skin/skin_engine.h"
 #include "skin/window_kind.h"
-#include "skin/window_props.h"
+#include "skin/paint/window_props.h"
 #include "support/paint_test_support.h"
 
 namespace zarvio::skin::test {

@@ -43,7 +43,7 @@ TEST_F(GlyphPaint, CheckBoxFramesFillsAndMarksPerState) {
     HWND box = Control(BS_CHECKBOX, 21, BST_CHECKED);
     const int y0 = 4;  // (21 - 13) / 2
 
-    EXPECT_EQ(PaintCheckBox(box, 0, true, kGlyph13), 1);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Normal, true, kGlyph13), 1);
     Pixels normal = WindowPixels(box);
     EXPECT_EQ(normal.at(0, y0), 0x54A5D5u);
     EXPECT_EQ(normal.at(12, y0 + 12), 0x54A5D5u);
@@ -56,7 +56,7 @@ TEST_F(GlyphPaint, CheckBoxFramesFillsAndMarksPerState) {
         }
 
     // Hover: the hover strip of the option circle stretched over the inside.
-    EXPECT_EQ(PaintCheckBox(box, 1, false, kGlyph13), 1);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Hover, false, kGlyph13), 1);
     Pixels hover = WindowPixels(box);
     EXPECT_EQ(hover.at(0, y0 + 6), 0x54A5D5u);
     EXPECT_EQ(hover.at(1, y0 + 1), 0xC3EAF8u);    // strip row 17, x 1
@@ -64,7 +64,7 @@ TEST_F(GlyphPaint, CheckBoxFramesFillsAndMarksPerState) {
     EXPECT_EQ(hover.at(11, y0 + 11), 0xE0F5FDu);  // strip row 21, x 11
     EXPECT_EQ(hover.at(2 + 8, y0 + 2), 0x54B71Du);
 
-    EXPECT_EQ(PaintCheckBox(box, 2, false, kGlyph13), 1);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Pressed, false, kGlyph13), 1);
     Pixels pressed = WindowPixels(box);
     EXPECT_EQ(pressed.at(0, y0), 0x3986C4u);
     EXPECT_EQ(pressed.at(1, y0 + 1), 0xB0E2F5u);   // strip row 30, x 1
@@ -74,20 +74,20 @@ TEST_F(GlyphPaint, CheckBoxFramesFillsAndMarksPerState) {
 
 TEST_F(GlyphPaint, SameStateIsSkippedUnlessForced) {
     HWND box = Control(BS_CHECKBOX, 21, BST_UNCHECKED);
-    EXPECT_EQ(PaintCheckBox(box, 1, true, kGlyph13), 1);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Hover, true, kGlyph13), 1);
     {
         const WindowDc dc = WindowDc::Whole(box);
         RECT r{0, 0, 13, 21};
         FillRect(dc.get(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     }
-    EXPECT_EQ(PaintCheckBox(box, 1, false, kGlyph13), 0);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Hover, false, kGlyph13), 0);
     EXPECT_EQ(WindowPixels(box).at(0, 4), 0u);
-    EXPECT_EQ(PaintCheckBox(box, 1, true, kGlyph13), 1);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Hover, true, kGlyph13), 1);
     EXPECT_EQ(WindowPixels(box).at(0, 4), 0x54A5D5u);
 
     HWND option = Control(BS_RADIOBUTTON, 21, BST_UNCHECKED);
-    EXPECT_EQ(PaintOptionButton(option, 0, false, kGlyph13), 0);  // absent OLDSTATE reads 0
-    EXPECT_EQ(PaintOptionButton(option, 0, true, kGlyph13), 1);
+    EXPECT_EQ(PaintOptionButton(option, VisualState::Normal, false, kGlyph13), 0);  // absent OLDSTATE reads 0
+    EXPECT_EQ(PaintOptionButton(option, VisualState::Normal, true, kGlyph13), 1);
 }
 
 TEST_F(GlyphPaint, DisabledCheckBoxStaysPaleWhileHovered) {
@@ -95,7 +95,7 @@ TEST_F(GlyphPaint, DisabledCheckBoxStaysPaleWhileHovered) {
     EnableWindow(box, FALSE);
     test::PumpMessages();
     for (int state : {1, 2}) {
-        EXPECT_EQ(PaintCheckBox(box, state, true, kGlyph13), 1);
+        EXPECT_EQ(PaintCheckBox(box, static_cast<VisualState>(state), true, kGlyph13), 1);
         Pixels p = WindowPixels(box);
         EXPECT_EQ(p.at(0, 4), 0xA4CFE9u) << state;
         EXPECT_EQ(p.at(12, 16), 0xA4CFE9u) << state;
@@ -111,7 +111,7 @@ TEST_F(GlyphPaint, DisabledCheckBoxStaysPaleWhileHovered) {
 
 TEST_F(GlyphPaint, IndeterminateSquareIsCentred) {
     HWND box = Control(BS_3STATE, 21, BST_INDETERMINATE);
-    EXPECT_EQ(PaintCheckBox(box, 0, true, kGlyph13), 1);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Normal, true, kGlyph13), 1);
     Pixels p = WindowPixels(box);
     const uint32_t rows[7] = {0x51B41B, 0x4EB018, 0x49AB14, 0x45A410, 0x409E0C, 0x3B9807, 0x399606};
     for (int y = 1; y < 12; ++y)
@@ -126,7 +126,7 @@ TEST_F(GlyphPaint, GlyphFollowsTheMenuCheckSizeAndIsClippedInLowControls) {
     const SIZE glyph = MenuCheckSize();
     EXPECT_EQ(glyph.cx, GetSystemMetrics(SM_CXMENUCHECK));
     HWND box = Control(BS_CHECKBOX, 30, BST_CHECKED);
-    EXPECT_EQ(PaintCheckBox(box, 0, true), 1);
+    EXPECT_EQ(PaintCheckBox(box, VisualState::Normal, true), 1);
     Pixels p = WindowPixels(box);
     const int y0 = Halve(30 - glyph.cy);
     EXPECT_EQ(p.at(0, y0), 0x54A5D5u);
@@ -136,7 +136,7 @@ TEST_F(GlyphPaint, GlyphFollowsTheMenuCheckSizeAndIsClippedInLowControls) {
 
     // A control lower than the glyph: y = (9 - 13) / 2 = -2, the top two rows are cut off.
     HWND low = Control(BS_CHECKBOX, 9, BST_UNCHECKED);
-    EXPECT_EQ(PaintCheckBox(low, 0, true, kGlyph13), 1);
+    EXPECT_EQ(PaintCheckBox(low, VisualState::Normal, true, kGlyph13), 1);
     Pixels q = WindowPixels(low);
     EXPECT_EQ(q.at(0, 0), 0x54A5D5u);
     EXPECT_EQ(q.at(1, 0), 0xFFFFFFu);  // glyph row 2 is inside the frame
@@ -147,7 +147,7 @@ TEST_F(GlyphPaint, OptionCircleIsKeyedOntoTheControlWithItsDot) {
     HWND option = Control(BS_RADIOBUTTON | BS_LEFTTEXT, 21, BST_CHECKED);
     const Pixels before = WindowPixels(option);
     const int y0 = 4;
-    EXPECT_EQ(PaintOptionButton(option, 0, true, kGlyph13), 1);
+    EXPECT_EQ(PaintOptionButton(option, VisualState::Normal, true, kGlyph13), 1);
     Pixels p = WindowPixels(option);
     EXPECT_EQ(p.at(0, y0), before.at(0, y0));          // key corner: the control's own pixels
     EXPECT_EQ(p.at(12, y0 + 12), before.at(12, y0 + 12));
@@ -160,13 +160,13 @@ TEST_F(GlyphPaint, OptionCircleIsKeyedOntoTheControlWithItsDot) {
     EXPECT_EQ(p.at(4 + 2, y0 + 4 + 4), 0x409910u);
     EXPECT_EQ(p.at(4 + 1, y0 + 4 + 0), 0x87CC60u);
 
-    EXPECT_EQ(PaintOptionButton(option, 2, false, kGlyph13), 1);
+    EXPECT_EQ(PaintOptionButton(option, VisualState::Pressed, false, kGlyph13), 1);
     p = WindowPixels(option);
     EXPECT_EQ(p.at(6, y0), 0x6489C1u);
     EXPECT_EQ(p.at(1, y0 + 4), 0xB0E2F5u);
 
     EnableWindow(option, FALSE);
-    EXPECT_EQ(PaintOptionButton(option, 1, true, kGlyph13), 1);
+    EXPECT_EQ(PaintOptionButton(option, VisualState::Hover, true, kGlyph13), 1);
     p = WindowPixels(option);
     EXPECT_EQ(p.at(6, y0), 0xC1D2E8u);
     EXPECT_EQ(p.at(6, y0 + 6), 0xA3D388u);  // the pale dot
@@ -174,7 +174,7 @@ TEST_F(GlyphPaint, OptionCircleIsKeyedOntoTheControlWithItsDot) {
     // Unchecked: the circle's own inside, no dot.
     SendMessageW(option, BM_SETCHECK, BST_UNCHECKED, 0);
     EnableWindow(option, TRUE);
-    EXPECT_EQ(PaintOptionButton(option, 1, true, kGlyph13), 1);
+    EXPECT_EQ(PaintOptionButton(option, VisualState::Hover, true, kGlyph13), 1);
     p = WindowPixels(option);
     EXPECT_EQ(p.at(6, y0 + 6), Pixels(OptionImage(), 6, 13 + 6, 1, 1).at(0, 0));
 }
@@ -182,7 +182,7 @@ TEST_F(GlyphPaint, OptionCircleIsKeyedOntoTheControlWithItsDot) {
 TEST_F(GlyphPaint, OptionDotRoundsOnceAfterAddingTheOffset) {
     // Height 20 with a 14-pixel glyph: y0 = 3, dot y = 4.5 + 3 = 7.5 -> 8 (not 4 + 3 = 7).
     HWND option = Control(BS_RADIOBUTTON, 20, BST_CHECKED);
-    EXPECT_EQ(PaintOptionButton(option, 0, true, SIZE{14, 14}), 1);
+    EXPECT_EQ(PaintOptionButton(option, VisualState::Normal, true, SIZE{14, 14}), 1);
     Pixels p = WindowPixels(option);
     const int dotX = 4;  // (14 - 5) / 2 = 4.5 -> 4
     EXPECT_EQ(p.at(dotX + 2, 8 + 2), 0x47A812u);

@@ -50,9 +50,9 @@ TEST_F(ComboPaint, ButtonSitsInsideTheRightEdgeWithACentredArrow) {
         EXPECT_EQ(at.arrowX, 6);
     }
     const Pixels before = WindowPixels(combo);
-    int state = 1;
+    VisualState state = VisualState::Hover;
     PaintComboButton(combo, nullptr, state, true);
-    EXPECT_EQ(state, 1);
+    EXPECT_EQ(state, VisualState::Hover);
     EXPECT_EQ(OldState(combo), 1);
     const Pixels p = WindowPixels(combo);
     // Hover face: the border line, then the cell's columns; the one-pixel margin is untouched.
@@ -73,10 +73,10 @@ TEST_F(ComboPaint, ButtonSitsInsideTheRightEdgeWithACentredArrow) {
         }
 
     // Normal: white face; pressed: the reversed cell.
-    state = 0;
+    state = VisualState::Normal;
     PaintComboButton(combo, nullptr, state, false);
     EXPECT_EQ(WindowPixels(combo).at(at.x, 1), 0xFFFFFFu);
-    state = 2;
+    state = VisualState::Pressed;
     PaintComboButton(combo, nullptr, state, false);
     EXPECT_EQ(WindowPixels(combo).at(at.x + 1, 1), 0xBEE1F3u);  // pressed row 0, x 5
 }
@@ -84,7 +84,7 @@ TEST_F(ComboPaint, ButtonSitsInsideTheRightEdgeWithACentredArrow) {
 TEST_F(ComboPaint, SameStateSkipsAndAGivenDcIsDrawnInto) {
     HWND combo = Combo(CBS_DROPDOWNLIST);
     const ButtonPlace at = PlaceFor(combo);
-    int state = 1;
+    VisualState state = VisualState::Hover;
     PaintComboButton(combo, nullptr, state, true);
     const WindowDc dc = WindowDc::Whole(combo);
     RECT r{at.x, 1, at.x + at.bw, 1 + at.bh};
@@ -107,11 +107,11 @@ TEST_F(ComboPaint, DroppedListForcesThePressedLook) {
     const ButtonPlace at = PlaceFor(combo);
     SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
     ASSERT_NE(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0), 0);
-    int state = 0;
+    VisualState state = VisualState::Normal;
     PaintComboButton(combo, nullptr, state, true);
     const uint32_t face = WindowPixels(combo).at(at.x + 1, 1);
     SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-    EXPECT_EQ(state, 2);
+    EXPECT_EQ(state, VisualState::Pressed);
     EXPECT_EQ(OldState(combo), 2);
     EXPECT_EQ(face, 0xBEE1F3u);
 }
@@ -120,7 +120,7 @@ TEST_F(ComboPaint, SimpleComboIsNeverPainted) {
     HWND combo = Combo(CBS_SIMPLE);
     SetPropW(combo, L"OLDSTATE", reinterpret_cast<HANDLE>(0));
     const Pixels before = WindowPixels(combo);
-    int state = 1;
+    VisualState state = VisualState::Hover;
     PaintComboButton(combo, nullptr, state, true);
     EXPECT_EQ(OldState(combo), 0);
     EXPECT_EQ(WindowPixels(combo), before);
@@ -130,7 +130,7 @@ TEST_F(ComboPaint, DisabledComboShowsTheGreyArrowOnTheRequestedFace) {
     HWND combo = Combo(CBS_DROPDOWN);
     EnableWindow(combo, FALSE);
     const ButtonPlace at = PlaceFor(combo);
-    int state = 1;
+    VisualState state = VisualState::Hover;
     PaintComboButton(combo, nullptr, state, true);
     const Pixels p = WindowPixels(combo);
     EXPECT_EQ(p.at(at.x + 1, 1), 0xE8F9FFu);
@@ -184,7 +184,7 @@ TEST_F(HeaderPaint, EmptyTitleShowsOnlyTheFace) {
     const RECT r = ItemRect(1);
     const int w = r.right - r.left, h = 24;
     for (int state : {0, 1, 2, 7}) {
-        EXPECT_EQ(PaintHeaderItem(header_, nullptr, 1, state), 0);
+        EXPECT_EQ(PaintHeaderItem(header_, nullptr, 1, static_cast<VisualState>(state)), 0);
         const WindowDc dc = WindowDc::Whole(header_);
         EXPECT_EQ(Pixels(dc.get(), r.left, 0, w, h), Face(state == 7 ? 0 : state, w, h)) << state;
     }
@@ -194,7 +194,7 @@ TEST_F(HeaderPaint, TitleIsAlwaysCentred) {
     const RECT r = ItemRect(0);
     const int w = r.right - r.left, h = 24;
     Surface target = test::FilledSurface(240, 24, 0x0000FF);
-    PaintHeaderItem(header_, target.get(), 0, 1);
+    PaintHeaderItem(header_, target.get(), 0, VisualState::Hover);
     const Pixels p(target.get(), 0, 0, 240, 24);
     const Pixels face = Face(1, w, h);
     int left = w, right = -1, top = h, bottom = -1;
@@ -213,8 +213,8 @@ TEST_F(HeaderPaint, TitleIsAlwaysCentred) {
 
 TEST_F(HeaderPaint, NoItemDrawsNothing) {
     Surface target = test::FilledSurface(240, 24, 0x0000FF);
-    EXPECT_EQ(PaintHeaderItem(header_, target.get(), -1, 1), 0);
-    EXPECT_EQ(PaintHeaderItem(header_, target.get(), 5, 1), 0);
+    EXPECT_EQ(PaintHeaderItem(header_, target.get(), -1, VisualState::Hover), 0);
+    EXPECT_EQ(PaintHeaderItem(header_, target.get(), 5, VisualState::Hover), 0);
     EXPECT_EQ(Pixels(target.get(), 0, 0, 240, 24), Pixels(test::FilledSurface(240, 24, 0x0000FF).get(), 0, 0, 240, 24));
 }
 

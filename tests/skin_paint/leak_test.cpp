@@ -58,15 +58,15 @@ TEST_F(PainterLeaks, EveryPainterReleasesWhatItMakes) {
     HWND check = host_.Add(L"BUTTON", L"Check", BS_3STATE, 10, 40, 100, 20);
     SendMessageW(check, BM_SETCHECK, BST_INDETERMINATE, 0);
     int n = 0;
-    EXPECT_EQ(Leftover([&] { PaintCheckBox(check, ++n % 3, false); }), 0);
+    EXPECT_EQ(Leftover([&] { PaintCheckBox(check, static_cast<VisualState>(++n % 3), false); }), 0);
 
     HWND option = host_.Add(L"BUTTON", L"Option", BS_RADIOBUTTON, 10, 70, 100, 20);
     SendMessageW(option, BM_SETCHECK, BST_CHECKED, 0);
-    EXPECT_EQ(Leftover([&] { PaintOptionButton(option, ++n % 3, false); }), 0);
+    EXPECT_EQ(Leftover([&] { PaintOptionButton(option, static_cast<VisualState>(++n % 3), false); }), 0);
 
     HWND combo = host_.Add(L"COMBOBOX", L"", CBS_DROPDOWNLIST, 10, 100, 120, 120);
     EXPECT_EQ(Leftover([&] {
-                  int state = ++n % 3;
+                  auto state = static_cast<VisualState>(++n % 3);
                   PaintComboButton(combo, nullptr, state, false);
               }),
               0);
@@ -80,7 +80,7 @@ TEST_F(PainterLeaks, EveryPainterReleasesWhatItMakes) {
     item.cxy = 80;
     SendMessageW(header, HDM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-    EXPECT_EQ(Leftover([&] { PaintHeaderItem(header, nullptr, 0, ++n % 3); }), 0);
+    EXPECT_EQ(Leftover([&] { PaintHeaderItem(header, nullptr, 0, static_cast<VisualState>(++n % 3)); }), 0);
 
     for (int i = 0; i < 4; ++i) RemovePropW(button, (L"HDC" + std::to_wstring(i)).c_str());
 }

@@ -16,7 +16,7 @@
 #include "skin/hover.h"
 #include "skin/skin_engine.h"
 #include "skin/window_kind.h"
-#include "skin/window_props.h"
+#include "skin/paint/window_props.h"
 #include "support/fake_media_player.h"
 #include "support/fake_services.h"
 #include "support/message_pump.h"

@@ -14,10 +14,10 @@ constexpr DWORD kDestAndNotSource = 0x00220326;  // DSna
 void DrawPiece(HDC dest, const Box& to, HDC source, const Box& from, bool stretch) {
     if (to.width <= 0 || to.height <= 0 || from.width <= 0 || from.height <= 0) return;
     if (stretch) {
-        StretchBlt(dest, to.x, to.y, to.width, to.height, source, from.x, from.y, from.width,
-                   from.height, SRCCOPY);
+        (void)StretchBlt(dest, to.x, to.y, to.width, to.height, source, from.x, from.y, from.width,
+                         from.height, SRCCOPY);
     } else {
-        BitBlt(dest, to.x, to.y, to.width, to.height, source, from.x, from.y, SRCCOPY);
+        (void)BitBlt(dest, to.x, to.y, to.width, to.height, source, from.x, from.y, SRCCOPY);
     }
 }
 
@@ -46,7 +46,7 @@ int DrawNineSlice(HDC dest, const Box& to, HDC source, const Box& cell, const Ed
     const HDC s = surface.get();
     // Dropping rows and columns keeps a shrunken gradient's colours; the default mode would
     // AND the dropped pixels together and darken them. Enlarging repeats pixels either way.
-    SetStretchBltMode(s, COLORONCOLOR);
+    (void)SetStretchBltMode(s, COLORONCOLOR);
 
     const int L = edges.left, T = edges.top, R = edges.right, B = edges.bottom;
     // Source pieces are relative to the cell.
@@ -84,7 +84,6 @@ void TransparentBlit(HDC dest, const Box& to, HDC source, POINT from, OLE_COLOR 
     COLORREF translated = 0;
     if (FAILED(OleTranslateColor(key, palette, &translated))) return;
     const COLORREF k = translated & 0xFFFFFF;
-    const COLORREF white = RGB(255, 255, 255);
 
     // True-colour displays only: the palette selection of palette-based displays is left out.
     const WindowDc display = WindowDc::Client(nullptr);
@@ -97,28 +96,28 @@ void TransparentBlit(HDC dest, const Box& to, HDC source, POINT from, OLE_COLOR 
     const Scratch mask(display.get(), CreateBitmap(w, h, 1, 1, nullptr));
     if (!work || !copy || !mask) return;
 
-    BitBlt(work.get(), 0, 0, w, h, dest, to.x, to.y, SRCCOPY);
-    SetBkColor(copy.get(), GetBkColor(source));
-    SetTextColor(copy.get(), GetTextColor(source));
-    BitBlt(copy.get(), 0, 0, w, h, source, from.x, from.y, SRCCOPY);
+    (void)BitBlt(work.get(), 0, 0, w, h, dest, to.x, to.y, SRCCOPY);
+    (void)SetBkColor(copy.get(), GetBkColor(source));
+    (void)SetTextColor(copy.get(), GetTextColor(source));
+    (void)BitBlt(copy.get(), 0, 0, w, h, source, from.x, from.y, SRCCOPY);
 
     // Colour to monochrome: pixels equal to the source DC's background colour become 1.
-    SetBkColor(copy.get(), k);
-    SetTextColor(copy.get(), white);
-    BitBlt(mask.get(), 0, 0, w, h, copy.get(), 0, 0, SRCCOPY);
+    (void)SetBkColor(copy.get(), k);
+    (void)SetTextColor(copy.get(), kWhite);
+    (void)BitBlt(mask.get(), 0, 0, w, h, copy.get(), 0, 0, SRCCOPY);
 
     // Monochrome to colour maps 1 to the background colour (white) and 0 to the text colour
     // (black): the key pixels of the source copy turn black, the others keep their colour.
-    SetTextColor(copy.get(), 0);
-    SetBkColor(copy.get(), white);
-    BitBlt(copy.get(), 0, 0, w, h, mask.get(), 0, 0, kDestAndNotSource);
+    (void)SetTextColor(copy.get(), 0);
+    (void)SetBkColor(copy.get(), kWhite);
+    (void)BitBlt(copy.get(), 0, 0, w, h, mask.get(), 0, 0, kDestAndNotSource);
 
     // The working DC keeps black text on white: the background survives only under key pixels,
     // and OR-ing the source copy fills in the rest.
-    BitBlt(work.get(), 0, 0, w, h, mask.get(), 0, 0, SRCAND);
-    BitBlt(work.get(), 0, 0, w, h, copy.get(), 0, 0, SRCPAINT);
+    (void)BitBlt(work.get(), 0, 0, w, h, mask.get(), 0, 0, SRCAND);
+    (void)BitBlt(work.get(), 0, 0, w, h, copy.get(), 0, 0, SRCPAINT);
 
-    BitBlt(dest, to.x, to.y, w, h, work.get(), 0, 0, SRCCOPY);
+    (void)BitBlt(dest, to.x, to.y, w, h, work.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace zarvio::skin

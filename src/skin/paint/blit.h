@@ -4,18 +4,13 @@
 #include <ocidl.h>
 #include <optional>
 #include "skin/paint/geometry.h"
+#include "skin/paint/palette.h"  // kKeyColor, the key of every skin image
 
 namespace zarvio::skin {
 
-// Magenta marks the pixels of a skin image that a colour-keyed copy leaves out.
-inline constexpr COLORREF kKeyColor = RGB(0xFF, 0x00, 0xFF);
-
 // Widths of the four edges of a nine-slice cell.
 struct Edges {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 // Draws the cell at any size: corners at their natural size, the edges stretched along their

@@ -10,6 +10,9 @@
 #include "skin/paint/boxes.h"
 #include "skin/paint/geometry.h"
 #include "skin/paint/images.h"
+#include "skin/paint/palette.h"
+#include "skin/paint/target_dc.h"
+#include "skin/paint/visual_state.h"
 #include "skin/paint/window_props.h"
 
 namespace zarvio::skin {
@@ -17,62 +20,55 @@ namespace {
 
 constexpr int kCellWidth = 7;
 constexpr int kCellHeight = 21;
-constexpr int kDisabledState = 3;
-constexpr COLORREF kCaptionColor = RGB(0, 0, 0);
-constexpr COLORREF kDisabledCaptionColor = RGB(0x79, 0x8A, 0x96);
-
-HDC StateSurface(HWND hwnd, intptr_t state) {
-    const wchar_t* name = StateSurfaceProp(state);
-    return name ? static_cast<HDC>(GetPropW(hwnd, name)) : nullptr;
-}
 
 }  // namespace
 
+HDC ButtonPicture(HWND hwnd, intptr_t n) {
+    const wchar_t* name = StateSurfaceProp(n);
+    return name ? static_cast<HDC>(GetPropW(hwnd, name)) : nullptr;
+}
+
 void RenderButtonStates(HWND hwnd) {
     WindowBox window;
-    GetWindowBox(hwnd, window);
+    (void)GetWindowBox(hwnd, window);
     const int W = window.width, H = window.height;
     const std::wstring caption = WindowText(hwnd);
     const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
     const bool focused = GetFocus() == hwnd;
     const Box label{2, 2, W - 4, H - 4};
 
-    for (int state = 0; state < 4; ++state) {
-        const HDC dc = StateSurface(hwnd, state);
+    for (int state = 0; state < kPictureCount; ++state) {
+        const HDC dc = ButtonPicture(hwnd, state);
         if (!dc) continue;
         // The pictures outlive this call and the font belongs to the button: select it only
         // while drawing, so no surface keeps a font that may be deleted under it.
         std::optional<SelectGuard> withFont;
         if (font) withFont.emplace(dc, font);
-        SetBkMode(dc, TRANSPARENT);
-        DrawNineSlice(dc, {0, 0, W, H}, ButtonImage(), {0, kCellHeight * state, kCellWidth, kCellHeight},
-                      {3, 3, 3, 3});
-        SetTextColor(dc, state == kDisabledState ? kDisabledCaptionColor : kCaptionColor);
-        DrawTextBox(dc, caption, label, kCenteredLabel);
-        if (focused) DrawFocusBox(dc, label);
+        (void)SetBkMode(dc, TRANSPARENT);
+        (void)DrawNineSlice(dc, {0, 0, W, H}, ButtonImage(), {0, kCellHeight * state, kCellWidth, kCellHeight},
+                            {3, 3, 3, 3});
+        const bool disabled = static_cast<VisualState>(state) == VisualState::Disabled;
+        (void)SetTextColor(dc, disabled ? kDisabledCaptionColor : kCaptionColor);
+        (void)DrawTextBox(dc, caption, label, kCenteredLabel);
+        if (focused) (void)DrawFocusBox(dc, label);
     }
 }
 
 int BlendButtonState(HWND hwnd, HDC hdc) {
-    if (!IsWindowEnabled(hwnd)) WriteWindowProp(hwnd, kOldStateProp, kDisabledState);
+    if (!IsWindowEnabled(hwnd)) StoreState(hwnd, VisualState::Disabled);
     if (!SkinDrawsButtonFace(ReadWindowProp(hwnd, kOldStyleProp))) return 0;
 
     WindowBox window;
-    GetWindowBox(hwnd, window);
-    const HDC picture = StateSurface(hwnd, ReadWindowProp(hwnd, kOldStateProp));
+    (void)GetWindowBox(hwnd, window);
+    const HDC picture = ButtonPicture(hwnd, ReadWindowProp(hwnd, kOldStateProp));
     if (!picture) return 0;
     // The fade raises the level in steps; a level past 255 must not wrap round to transparent.
     const auto alpha = static_cast<BYTE>(std::clamp<intptr_t>(ReadWindowProp(hwnd, kAlphaLevelProp), 0, 255));
 
-    std::optional<WindowDc> windowDc;
-    HDC target = hdc;
-    if (!target) {
-        windowDc.emplace(WindowDc::Whole(hwnd));
-        target = windowDc->get();
-    }
+    const TargetDc target(hwnd, hdc);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, 0};
-    AlphaBlend(target, 0, 0, window.width, window.height, picture, 0, 0, window.width, window.height,
-               blend);
+    (void)AlphaBlend(target.get(), 0, 0, window.width, window.height, picture, 0, 0, window.width,
+                     window.height, blend);
     return 0;
 }
 

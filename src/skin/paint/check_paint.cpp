@@ -5,16 +5,11 @@
 #include "skin/paint/boxes.h"
 #include "skin/paint/geometry.h"
 #include "skin/paint/images.h"
+#include "skin/paint/palette.h"
 #include "skin/paint/surface.h"
-#include "skin/paint/window_props.h"
 
 namespace zarvio::skin {
 namespace {
-
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kFrame = RGB(0x54, 0xA5, 0xD5);
-constexpr COLORREF kPressedFrame = RGB(0x39, 0x86, 0xC4);
-constexpr COLORREF kDisabledFrame = RGB(0xA4, 0xCF, 0xE9);
 
 // MarkImage places: the disabled glyphs sit 9 pixels right of the enabled ones.
 constexpr int kDisabledMarkShift = 9;
@@ -32,9 +27,9 @@ constexpr int kOptionCell = 13;
 constexpr int kDisabledOptionY = 39;
 
 // Records the state about to be drawn; false when there is nothing to draw.
-bool TakeState(HWND hwnd, int state, bool force) {
-    if (state == ReadWindowProp(hwnd, kOldStateProp) && !force) return false;
-    WriteWindowProp(hwnd, kOldStateProp, state);
+bool TakeState(HWND hwnd, VisualState state, bool force) {
+    if (state == StoredState(hwnd) && !force) return false;
+    StoreState(hwnd, state);
     return true;
 }
 
@@ -42,7 +37,7 @@ int CheckValue(HWND hwnd) { return static_cast<int>(SendMessageW(hwnd, BM_GETCHE
 
 int WindowHeight(HWND hwnd) {
     WindowBox window;
-    GetWindowBox(hwnd, window);
+    (void)GetWindowBox(hwnd, window);
     return window.height;
 }
 
@@ -56,11 +51,11 @@ SIZE MenuCheckSize() {
     return SIZE{GetSystemMetrics(SM_CXMENUCHECK), GetSystemMetrics(SM_CYMENUCHECK)};
 }
 
-int PaintCheckBox(HWND hwnd, int state, bool force) {
+int PaintCheckBox(HWND hwnd, VisualState state, bool force) {
     return PaintCheckBox(hwnd, state, force, MenuCheckSize());
 }
 
-int PaintCheckBox(HWND hwnd, int state, bool force, SIZE glyph) {
+int PaintCheckBox(HWND hwnd, VisualState state, bool force, SIZE glyph) {
     if (!TakeState(hwnd, state, force)) return 0;
     const int cx = glyph.cx, cy = glyph.cy;
     const int H = WindowHeight(hwnd);
@@ -70,17 +65,18 @@ int PaintCheckBox(HWND hwnd, int state, bool force, SIZE glyph) {
     const Surface square(CreateSurface(cx, cy));
     if (!square) return 0;
     const HDC s = square.get();
-    SetStretchBltMode(s, COLORONCOLOR);
-    FillBox(s, {0, 0, cx, cy}, kWhite);
+    (void)SetStretchBltMode(s, COLORONCOLOR);
+    (void)FillBox(s, {0, 0, cx, cy}, kWhite);
     if (enabled) {
-        FrameBox(s, {0, 0, cx, cy}, state == 2 ? kPressedFrame : kFrame);
-        if (state == 1 || state == 2) {
-            StretchBlt(s, 1, 1, cx - 2, cy - 2, OptionImage(), 1,
-                       state == 1 ? kHoverStripY : kPressedStripY, 11, 5, SRCCOPY);
+        const bool pressed = state == VisualState::Pressed;
+        (void)FrameBox(s, {0, 0, cx, cy}, pressed ? kPressedFrameColor : kFrameColor);
+        if (state == VisualState::Hover || pressed) {
+            (void)StretchBlt(s, 1, 1, cx - 2, cy - 2, OptionImage(), 1, pressed ? kPressedStripY : kHoverStripY,
+                             11, 5, SRCCOPY);
         }
     } else {
         // Disabled: pale frame and white inside whatever the pointer does.
-        FrameBox(s, {0, 0, cx, cy}, kDisabledFrame);
+        (void)FrameBox(s, {0, 0, cx, cy}, kDisabledFrameColor);
     }
     if (check == BST_CHECKED) {
         TransparentBlit(s, {Halve(cx - kCheckMarkSize.cx), Halve(cy - kCheckMarkSize.cy),
@@ -94,15 +90,15 @@ int PaintCheckBox(HWND hwnd, int state, bool force, SIZE glyph) {
 
     const WindowDc window = WindowDc::Whole(hwnd);
     if (!window) return 0;
-    BitBlt(window.get(), 0, Halve(H - cy), cx, cy, s, 0, 0, SRCCOPY);
+    (void)BitBlt(window.get(), 0, Halve(H - cy), cx, cy, s, 0, 0, SRCCOPY);
     return 1;
 }
 
-int PaintOptionButton(HWND hwnd, int state, bool force) {
+int PaintOptionButton(HWND hwnd, VisualState state, bool force) {
     return PaintOptionButton(hwnd, state, force, MenuCheckSize());
 }
 
-int PaintOptionButton(HWND hwnd, int state, bool force, SIZE glyph) {
+int PaintOptionButton(HWND hwnd, VisualState state, bool force, SIZE glyph) {
     if (!TakeState(hwnd, state, force)) return 0;
     const int cx = glyph.cx, cy = glyph.cy;
     const int y0 = Halve(WindowHeight(hwnd) - cy);
@@ -114,11 +110,11 @@ int PaintOptionButton(HWND hwnd, int state, bool force, SIZE glyph) {
     int cellY = -1;
     if (!enabled) {
         cellY = kDisabledOptionY;
-    } else if (state >= 0 && state <= 2) {
-        cellY = kOptionCell * state;
+    } else if (state == VisualState::Normal || state == VisualState::Hover || state == VisualState::Pressed) {
+        cellY = kOptionCell * static_cast<int>(state);
     }
     if (cellY >= 0) {
-        DrawNineSlice(window.get(), {0, y0, cx, cy}, OptionImage(),
+        (void)DrawNineSlice(window.get(), {0, y0, cx, cy}, OptionImage(),
                       {0, cellY, kOptionCell, kOptionCell}, {5, 5, 5, 5}, kKeyColor);
     }
     if (check == BST_CHECKED) {

@@ -1,14 +1,12 @@
 #include "skin/paint/combo_paint.h"
 
-#include <optional>
-
-#include "platform/handles.h"
 #include "skin/paint/blit.h"
 #include "skin/paint/boxes.h"
 #include "skin/paint/geometry.h"
 #include "skin/paint/images.h"
+#include "skin/paint/palette.h"
 #include "skin/paint/surface.h"
-#include "skin/paint/window_props.h"
+#include "skin/paint/target_dc.h"
 
 namespace zarvio::skin {
 namespace {
@@ -22,15 +20,15 @@ constexpr SIZE kArrowSize{7, 4};
 
 }  // namespace
 
-void PaintComboButton(HWND hwnd, HDC hdc, int& state, bool force) {
-    if (SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0)) state = 2;
-    if (state == ReadWindowProp(hwnd, kOldStateProp) && !force) return;
+void PaintComboButton(HWND hwnd, HDC hdc, VisualState& state, bool force) {
+    if (SendMessageW(hwnd, CB_GETDROPPEDSTATE, 0, 0)) state = VisualState::Pressed;
+    if (state == StoredState(hwnd) && !force) return;
     // Bit 1 of the style is what CBS_DROPDOWN and CBS_DROPDOWNLIST share: no bit, no button.
     if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & 2) == 0) return;
-    WriteWindowProp(hwnd, kOldStateProp, state);
+    StoreState(hwnd, state);
 
     WindowBox window;
-    GetWindowBox(hwnd, window);
+    (void)GetWindowBox(hwnd, window);
     const int bw = GetSystemMetrics(SM_CXVSCROLL) + 1;
     const int bh = window.height - 2;
     const Surface button(CreateSurface(bw, bh));
@@ -38,27 +36,22 @@ void PaintComboButton(HWND hwnd, HDC hdc, int& state, bool force) {
     const HDC s = button.get();
 
     switch (state) {
-    case 1:
-        DrawNineSlice(s, {0, 0, bw, bh}, ComboImage(), kHoverCell, kCellEdges);
+    case VisualState::Hover:
+        (void)DrawNineSlice(s, {0, 0, bw, bh}, ComboImage(), kHoverCell, kCellEdges);
         break;
-    case 2:
-        DrawNineSlice(s, {0, 0, bw, bh}, ComboImage(), kPressedCell, kCellEdges);
+    case VisualState::Pressed:
+        (void)DrawNineSlice(s, {0, 0, bw, bh}, ComboImage(), kPressedCell, kCellEdges);
         break;
     default:
         // Normal, and any unknown state: a new surface's content is undefined and must not show.
-        FillBox(s, {0, 0, bw, bh}, RGB(255, 255, 255));
+        (void)FillBox(s, {0, 0, bw, bh}, kWhite);
         break;
     }
     TransparentBlit(s, {Halve(bw - kArrowSize.cx), Halve(window.height - 6), kArrowSize.cx, kArrowSize.cy},
                     ComboImage(), IsWindowEnabled(hwnd) ? kArrow : kDisabledArrow, kKeyColor);
 
-    std::optional<WindowDc> windowDc;
-    HDC target = hdc;
-    if (!target) {
-        windowDc.emplace(WindowDc::Whole(hwnd));
-        target = windowDc->get();
-    }
-    BitBlt(target, window.width - bw - 1, 1, bw, bh, s, 0, 0, SRCCOPY);
+    const TargetDc target(hwnd, hdc);
+    (void)BitBlt(target.get(), window.width - bw - 1, 1, bw, bh, s, 0, 0, SRCCOPY);
 }
 
 }  // namespace zarvio::skin

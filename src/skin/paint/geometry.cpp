@@ -27,8 +27,8 @@ BOOL GetWindowBox(HWND hwnd, WindowBox& box) {
 
 int GetBorderSize(HWND hwnd, int& cx, int& cy) {
     RECT window{}, client{};
-    GetWindowRect(hwnd, &window);
-    GetClientRect(hwnd, &client);
+    (void)GetWindowRect(hwnd, &window);
+    (void)GetClientRect(hwnd, &client);
     int dw = (window.right - window.left) - (client.right - client.left);
     int dh = (window.bottom - window.top) - (client.bottom - client.top);
     // Scroll bars sit inside the window rectangle but outside the client area; they are not edge.

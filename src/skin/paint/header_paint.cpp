@@ -11,7 +11,9 @@
 #include "skin/paint/boxes.h"
 #include "skin/paint/geometry.h"
 #include "skin/paint/images.h"
+#include "skin/paint/palette.h"
 #include "skin/paint/surface.h"
+#include "skin/paint/target_dc.h"
 
 namespace zarvio::skin {
 namespace {
@@ -20,7 +22,10 @@ constexpr int kCellWidth = 3;
 constexpr int kCellHeight = 20;
 constexpr int kTitleCapacity = 256;
 
-int FaceCell(int state) { return (state == 1 || state == 2) ? state : 0; }
+// The cells of HeaderImage are normal, hover and pressed, in the order of their VisualState.
+int FaceCell(VisualState state) {
+    return (state == VisualState::Hover || state == VisualState::Pressed) ? static_cast<int>(state) : 0;
+}
 
 }  // namespace
 
@@ -30,17 +35,17 @@ std::wstring HeaderItemTitle(HWND hwnd, int index) {
     query.mask = HDI_TEXT;
     query.pszText = title;
     query.cchTextMax = kTitleCapacity;
-    SendMessageW(hwnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
+    (void)SendMessageW(hwnd, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
     return std::wstring(title, wcsnlen(title, kTitleCapacity));
 }
 
-int PaintHeaderItem(HWND hwnd, HDC hdc, int index, int state) {
+int PaintHeaderItem(HWND hwnd, HDC hdc, int index, VisualState state) {
     if (index < 0) return 0;
     WindowBox window;
-    GetWindowBox(hwnd, window);
+    (void)GetWindowBox(hwnd, window);
     const int H = window.height;
     RECT item{};
-    SendMessageW(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    (void)SendMessageW(hwnd, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     const int w = item.right - item.left;
     // An index past the last item leaves the rectangle empty: nothing to show.
     const Surface face(CreateSurface(w, H));
@@ -50,22 +55,17 @@ int PaintHeaderItem(HWND hwnd, HDC hdc, int index, int state) {
     const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
     std::optional<SelectGuard> withFont;
     if (font) withFont.emplace(s, font);
-    SetBkMode(s, TRANSPARENT);
-    SetTextColor(s, RGB(0, 0, 0));
+    (void)SetBkMode(s, TRANSPARENT);
+    (void)SetTextColor(s, kCaptionColor);
 
-    DrawNineSlice(s, {0, 0, w, H}, HeaderImage(), {kCellWidth * FaceCell(state), 0, kCellWidth, kCellHeight},
-                  {1, 1, 1, 1});
+    (void)DrawNineSlice(s, {0, 0, w, H}, HeaderImage(),
+                        {kCellWidth * FaceCell(state), 0, kCellWidth, kCellHeight}, {1, 1, 1, 1});
 
     const std::wstring text = HeaderItemTitle(hwnd, index);
-    if (!text.empty()) DrawTextBox(s, text, {0, 0, w, H}, kCenteredLabel);
+    if (!text.empty()) (void)DrawTextBox(s, text, {0, 0, w, H}, kCenteredLabel);
 
-    std::optional<WindowDc> windowDc;
-    HDC target = hdc;
-    if (!target) {
-        windowDc.emplace(WindowDc::Whole(hwnd));
-        target = windowDc->get();
-    }
-    BitBlt(target, item.left, 0, w, item.bottom - item.top, s, 0, 0, SRCCOPY);
+    const TargetDc target(hwnd, hdc);
+    (void)BitBlt(target.get(), item.left, 0, w, item.bottom - item.top, s, 0, 0, SRCCOPY);
     return 0;
 }
 

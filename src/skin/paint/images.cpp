@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "skin/paint/palette.h"
 #include "skin/paint/surface.h"
 
 namespace zarvio::skin {
 namespace {
 
-constexpr uint32_t K = 0xFF00FF;
+constexpr uint32_t K = kKeyColor;  // magenta reads the same as a COLORREF and as a DIB pixel
 
 // ButtonImage: columns 0 to 3 of each 7 x 21 cell (normal, hover, pressed, disabled);
 // column 6 - x repeats column x.
@@ -273,15 +274,9 @@ public:
     void Set(int x, int y, uint32_t rgb) { data_[static_cast<size_t>(y) * width_ + x] = rgb; }
     // One transfer into the surface instead of a SetPixel call per pixel.
     void WriteTo(HDC surface) const {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        SetDIBitsToDevice(surface, 0, 0, width_, height_, 0, 0, 0, height_, data_.data(), &info,
-                          DIB_RGB_COLORS);
+        const BITMAPINFO info = SurfaceFormat(width_, height_);
+        (void)SetDIBitsToDevice(surface, 0, 0, width_, height_, 0, 0, 0, height_, data_.data(), &info,
+                                DIB_RGB_COLORS);
     }
 
 private:
