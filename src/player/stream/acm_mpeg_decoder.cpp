@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "player/stream/pcm_wave_format.h"
 
 namespace zarvio::stream {
 namespace {
@@ -67,16 +68,7 @@ MPEG1WAVEFORMAT Layer12Format(const MpegAudioHeader& h, std::span<const uint8_t>
     return f;
 }
 
-WAVEFORMATEX PcmFormatOf(const MpegAudioHeader& h) {
-    WAVEFORMATEX f{};
-    f.wFormatTag = WAVE_FORMAT_PCM;
-    f.nChannels = static_cast<WORD>(h.channels);
-    f.nSamplesPerSec = static_cast<DWORD>(h.sampleRate);
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = static_cast<WORD>(h.channels * 2);
-    f.nAvgBytesPerSec = f.nSamplesPerSec * f.nBlockAlign;
-    return f;
-}
+WAVEFORMATEX PcmFormatOf(const MpegAudioHeader& h) { return PcmWaveFormat({h.sampleRate, h.channels}); }
 
 class AcmMpegDecoder final : public AudioDecoder {
 public:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "player/stream/pcm_wave_format.h"
 
 namespace zarvio::stream {
 namespace {
@@ -35,13 +36,7 @@ public:
     bool Open(const PcmFormat& format) override {
         Close();
         if (!format.valid() || !event_) return false;
-        WAVEFORMATEX wfx{};
-        wfx.wFormatTag = WAVE_FORMAT_PCM;
-        wfx.nChannels = static_cast<WORD>(format.channels);
-        wfx.nSamplesPerSec = static_cast<DWORD>(format.sampleRate);
-        wfx.wBitsPerSample = 16;
-        wfx.nBlockAlign = static_cast<WORD>(format.channels * 2);
-        wfx.nAvgBytesPerSec = wfx.nSamplesPerSec * wfx.nBlockAlign;
+        const WAVEFORMATEX wfx = PcmWaveFormat(format);
         HWAVEOUT h = nullptr;
         if (api_.Open(&h, wfx, event_.get()) != MMSYSERR_NOERROR || !h) return false;
         device_ = h;
