@@ -43,6 +43,7 @@ MainWindow::MainWindow(Services services, WindowOpeners openers)
       messageBox_(Required(services_.messageBox, "the main window needs a message box")),
       tray_(Required(services_.tray, "the main window needs the tray")),
       clock_(Required(services_.clock, "the main window needs a clock")),
+      player_(services_.player ? *services_.player : silentPlayer_),
       openers_(std::move(openers)) {
     icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ZARVIO),
                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
@@ -51,7 +52,7 @@ MainWindow::MainWindow(Services services, WindowOpeners openers)
 }
 
 MainWindow::~MainWindow() {
-    if (services_.player) services_.player->SetListener(nullptr);
+    player_.SetListener(nullptr);
     Destroy();
 }
 
@@ -147,7 +148,7 @@ void MainWindow::BuildControls() {
     AddLine({0, 0, 0, 2880, 2, kGreen});
     AddLine({3870, 0, 3870, 2870, 3, kGreen});
 
-    if (services_.player) services_.player->SetListener(this);
+    player_.SetListener(this);
 }
 
 void MainWindow::Form_Load() {
@@ -157,7 +158,7 @@ void MainWindow::Form_Load() {
     skin::InitSkin(hwnd());                                     // the skin takes over
     SetPanelText(statusBar_, 0, kWelcomeText);                  // the welcome in the status bar,
     SetPanelText(statusBar_, 3, WeekdayName(clock_.Now()));     // today's weekday beside it
-    if (services_.player && !services_.player->Available())
+    if (!player_.Available())
         SetPanelText(statusBar_, 0, PlayerUnavailablePanelText());
     RestoreVolume();                                            // and the volume as last set
 }
@@ -176,7 +177,7 @@ void MainWindow::ExitProgram() {
     trayWanted_ = trayShown_ = false;
     hotKeys_.Unregister();  // the media keys go back to the system before the process ends
     // Playback ends without waiting for the network: its threads let go by themselves.
-    if (services_.player) services_.player->Stop();
+    (void)player_.Stop();
     if (services_.browser) services_.browser->Open(kForumThreadUrl);       // the forum page opens
     if (services_.processExit) services_.processExit->Exit(0);             // and the process ends
 }
@@ -186,11 +187,11 @@ void MainWindow::Command1_Click() { LoadMainList(list1_, list2_, services_.appDi
 void MainWindow::Command3_Click() {
     // Before any choice Play plays the default stream, and the now-playing line says so.
     if (!stationChosen_ && nowPlaying_.station().empty()) nowPlaying_.SetStation(kDefaultStreamUrl);
-    if (services_.player) services_.player->Play();
+    (void)player_.Play();
 }
 
 void MainWindow::Command4_Click() {
-    if (services_.player) services_.player->Stop();
+    (void)player_.Stop();
     nowPlaying_.ClearTitle();
     UpdateTrayTip();
 }
@@ -224,17 +225,14 @@ void MainWindow::List1_DblClick() {
     } else {
         SetListIndex(list2_, index);   // -1 clears the selection and hands over the empty address
         const std::wstring url = index >= 0 ? ListText(list2_, index) : std::wstring();
-        if (services_.player) {
-            const HRESULT hr = services_.player->SetUrl(url);
-            if (FAILED(hr)) failure = static_cast<long>(hr);
-        }
+        if (const HRESULT hr = player_.SetUrl(url); FAILED(hr)) failure = static_cast<long>(hr);
     }
     if (failure != 0) AppendErrorLog(services_.appDir, clock_.Now(), failure);
     const std::wstring entry = index >= 0 ? ListText(list1_, index) : std::wstring();
     stationChosen_ = true;
     nowPlaying_.SetStation(entry);
     UpdateTrayTip();
-    if (services_.player) services_.player->Play();
+    (void)player_.Play();
     SetWindowTextString(hwnd(), L"你选择:" + entry);
 }
 
@@ -277,7 +275,7 @@ void MainWindow::StepStation(int step) {
 
 void MainWindow::Slider1_Change() {
     const int volume = static_cast<int>(SendMessageW(slider_, TBM_GETPOS, 0, 0));
-    if (services_.player) services_.player->SetVolume(volume);
+    (void)player_.SetVolume(volume);
     WriteVolumeFile(services_.files ? *services_.files : SystemFileWriter(), services_.appDir, volume);
 }
 
@@ -286,9 +284,9 @@ void MainWindow::RestoreVolume() {
     SendMessageW(slider_, TBM_SETPOS, TRUE, stored.value_or(kDefaultVolume));
     if (stored) {
         Slider1_Change();  // also when the value equals the slider's start position
-    } else if (services_.player) {
+    } else {
         // A file that is there but cannot be read is left as it is; the next move writes it.
-        services_.player->SetVolume(kDefaultVolume);
+        (void)player_.SetVolume(kDefaultVolume);
     }
 }
 
@@ -418,7 +416,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
     }
     if (msg == WM_POWERBROADCAST) {
         // Back from sleep the old connection is dead: a player waiting to reconnect tries now.
-        if (wParam == PBT_APMRESUMEAUTOMATIC && services_.player) services_.player->SystemResumed();
+        if (wParam == PBT_APMRESUMEAUTOMATIC) player_.SystemResumed();
         handled = true;
         return TRUE;
     }

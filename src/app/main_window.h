@@ -103,6 +103,8 @@ private:
     MessageBoxService& messageBox_;
     TrayIconService& tray_;
     ClockService& clock_;
+    SilentPlayer silentPlayer_;
+    MediaPlayer& player_;  // the given player, else silentPlayer_
     WindowOpeners openers_;
     Icon icon_;
     UINT taskbarCreatedMessage_ = 0;

@@ -19,7 +19,7 @@ namespace zarvio {
 //   instance     no check for another running copy (the main window)
 //   browser      no forum page at exit (the main window; the About window needs it)
 //   processExit  the exit leaves the process running (the main window)
-//   player       nothing plays (the main window)
+//   player       nothing plays: the main window plays through a SilentPlayer
 //   files        the data files are written straight to the file system
 struct Services {
     MessageBoxService* messageBox = nullptr;

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
+#include "skin/engine_state.h"
 #include "skin/paint/button_paint.h"
 #include "skin/paint/window_props.h"
-#include "skin/skin_engine.h"
 
 namespace zarvio::skin {
 

@@ -14,18 +14,6 @@
 namespace zarvio::skin {
 namespace {
 
-// The engine's module-wide state; per-window state lives in the windows' property lists.
-struct EngineState {
-    bool ready = false;
-    bool hasTrackMouseEvent = false;
-    int hookedCount = 0;
-};
-
-EngineState& Engine() {
-    static EngineState state;
-    return state;
-}
-
 // A state property a window kind carries while hooked, and the value hooking gives it.
 struct KindProp {
     const wchar_t* name;
@@ -82,9 +70,6 @@ void RepaintAll(HWND hwnd) {
 
 }  // namespace
 
-bool SkinReady() { return Engine().ready; }
-bool HasTrackMouseEvent() { return Engine().hasTrackMouseEvent; }
-int HookedCount() { return Engine().hookedCount; }
 bool IsHooked(HWND hwnd) { return hwnd && StillHooked(hwnd); }
 
 int InitSkin(HWND hwnd) {

@@ -10,6 +10,8 @@
 #pragma once
 #include <windows.h>
 
+#include "skin/engine_state.h"  // SkinReady, HasTrackMouseEvent, HookedCount
+
 namespace zarvio::skin {
 
 // Builds the images and probes for TrackMouseEvent when the engine is not ready, then hooks hwnd.
@@ -31,11 +33,6 @@ BOOL CALLBACK DetachChildProc(HWND hwnd, LPARAM);
 
 // The one procedure of every hooked window.
 LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// Module-wide state.
-bool SkinReady();
-bool HasTrackMouseEvent();
-int HookedCount();
 
 // Whether a window currently runs through SkinWindowProc.
 bool IsHooked(HWND hwnd);
