@@ -11,23 +11,14 @@
 #include "skin/paint/geometry.h"
 #include "platform/toolkit/class_names.h"
 #include "skin_test_support.h"
+#include "support/child_windows.h"
 #include "support/fake_services.h"
 #include "support/temp_dir.h"
 
 namespace zarvio::skin::test {
 namespace {
 
-std::vector<HWND> PushButtonsOf(HWND form) {
-    std::vector<HWND> buttons;
-    EnumChildWindows(
-        form,
-        [](HWND c, LPARAM p) -> BOOL {
-            if (GetClassText(c) == kButtonClass) reinterpret_cast<std::vector<HWND>*>(p)->push_back(c);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&buttons));
-    return buttons;
-}
+using ::zarvio::test::PushButtonsOf;
 
 class SkinnedMainWindow : public SkinTest, public ::zarvio::test::FakeServiceSet {
 protected:
@@ -105,18 +96,8 @@ void ExpectSkinSquare(HWND check) {
 }
 
 HWND FindChildOfClass(HWND parent, const wchar_t* cls) {
-    HWND found = nullptr;
-    struct Search { const wchar_t* cls; HWND* found; } search{cls, &found};
-    EnumChildWindows(
-        parent,
-        [](HWND c, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            if (GetClassText(c) != s->cls) return TRUE;
-            *s->found = c;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return found;
+    const std::vector<HWND> found = ::zarvio::test::ChildrenOfClass(parent, cls);
+    return found.empty() ? nullptr : found.front();
 }
 
 TEST_F(SkinnedMainWindow, CheckBoxesOfTheMainWindowTheEditorAndTheSettingsShowTheSkinsSquare) {

@@ -15,9 +15,9 @@
 #include "settings/settings_window.h"
 #include "skin/hover.h"
 #include "skin/skin_engine.h"
-#include "skin/window_kind.h"
 #include "skin/paint/window_props.h"
 #include "support/fake_media_player.h"
+#include "support/child_windows.h"
 #include "support/fake_services.h"
 #include "support/message_pump.h"
 #include "support/object_counts.h"
@@ -25,18 +25,6 @@
 
 namespace zarvio::test {
 namespace {
-
-std::vector<HWND> PushButtonsOf(HWND form) {
-    std::vector<HWND> buttons;
-    EnumChildWindows(
-        form,
-        [](HWND c, LPARAM p) -> BOOL {
-            if (skin::GetClassText(c) == kButtonClass) reinterpret_cast<std::vector<HWND>*>(p)->push_back(c);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&buttons));
-    return buttons;
-}
 
 // Whether a window timer with the skin's identifier still runs on the window: killing it
 // succeeds only then (and stops it, which a test at its end may do).
