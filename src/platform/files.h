@@ -43,9 +43,9 @@ std::wstring JoinPath(const std::wstring& dir, const std::wstring& name);
 class FileWriter {
 public:
     virtual ~FileWriter() = default;
-    virtual bool Append(const std::wstring& path, std::string_view bytes) = 0;   // AppendFileBytes
-    virtual bool Replace(const std::wstring& path, std::string_view bytes) = 0;  // WriteFileAtomically
-    virtual bool Remove(const std::wstring& path) = 0;                           // DeleteFileW
+    [[nodiscard]] virtual bool Append(const std::wstring& path, std::string_view bytes) = 0;   // AppendFileBytes
+    [[nodiscard]] virtual bool Replace(const std::wstring& path, std::string_view bytes) = 0;  // WriteFileAtomically
+    [[nodiscard]] virtual bool Remove(const std::wstring& path) = 0;                           // DeleteFileW
 };
 
 // The writer that does the real thing; it keeps no state.

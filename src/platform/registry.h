@@ -23,10 +23,10 @@ public:
     virtual ~RegistryService() = default;
     // Opens the key, creating it when missing, and stores text plus its terminating zero as a
     // REG_SZ value, replacing any value of that name. False when the key or the value is refused.
-    virtual bool SetString(RegistryRoot root, const std::wstring& subkey, const std::wstring& name,
+    [[nodiscard]] virtual bool SetString(RegistryRoot root, const std::wstring& subkey, const std::wstring& name,
                            const std::wstring& text) = 0;
     // Removes the value. False when it could not be removed, also when there was none.
-    virtual bool DeleteValue(RegistryRoot root, const std::wstring& subkey, const std::wstring& name) = 0;
+    [[nodiscard]] virtual bool DeleteValue(RegistryRoot root, const std::wstring& subkey, const std::wstring& name) = 0;
     // The value's type and bytes; nullopt for a missing key, a missing value or a failed read.
     virtual std::optional<RegistryValue> QueryValue(RegistryRoot root, const std::wstring& subkey,
                                                     const std::wstring& name) = 0;

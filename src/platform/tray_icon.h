@@ -21,10 +21,10 @@ class TrayIconService {
 public:
     virtual ~TrayIconService() = default;
     // False when the shell did not take the icon (at logon it may not be running yet).
-    virtual bool Add(const TrayIconData& icon) = 0;
+    [[nodiscard]] virtual bool Add(const TrayIconData& icon) = 0;
     // Changes the tip (and icon) of an icon that was added.
-    virtual bool Modify(const TrayIconData& icon) = 0;
-    virtual bool Remove(const TrayIconData& icon) = 0;
+    [[nodiscard]] virtual bool Modify(const TrayIconData& icon) = 0;
+    [[nodiscard]] virtual bool Remove(const TrayIconData& icon) = 0;
 };
 
 class Win32TrayIcon final : public TrayIconService {
