@@ -112,7 +112,7 @@ void StationEditor::Command1_Click() {
         Complain(kUnencodableText);
         SetFocus(text1_);
         return;
-    } else if (const StationChange added = AddStation(files_, appDir_, name, url);
+    } else if (const StationChange added = AppendStation(files_, appDir_, name, url);
                added != StationChange::Done) {
         // The typed station is kept so the user can try again.
         if (added == StationChange::TooLarge) Complain(kTooLargeText);

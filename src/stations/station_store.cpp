@@ -54,8 +54,8 @@ std::string_view LineBreakBefore(std::string_view bytes) {
 
 }  // namespace
 
-StationChange AddStation(FileWriter& files, const std::wstring& appDir, std::wstring_view name,
-                         std::wstring_view url) {
+StationChange AppendStation(FileWriter& files, const std::wstring& appDir, std::wstring_view name,
+                            std::wstring_view url) {
     // A line break would make the station two lines in one file and one in the other.
     if (!FitsOnOneLine(name) || !FitsOnOneLine(url)) return StationChange::LineBreak;
     const std::wstring names = NamesFilePath(appDir);

@@ -56,8 +56,8 @@ enum class StationChange {
 
 // Adds one station at the end of both files (names file first), creating them when absent.
 // When the address cannot be stored the name is taken back.
-StationChange AddStation(FileWriter& files, const std::wstring& appDir, std::wstring_view name,
-                         std::wstring_view url);
+StationChange AppendStation(FileWriter& files, const std::wstring& appDir, std::wstring_view name,
+                            std::wstring_view url);
 
 // Checks that line index of the file still has exactly the bytes seen, or, for seen = nullopt,
 // that the file has no such line (as the preview had none). Reads, writes nothing.

@@ -176,7 +176,7 @@ TEST_F(EditorTest, OneEditorAtATimeAndAFreshOneAfterClosing) {
     StationEditor& first = Open();
     Unlock(first);
     const HWND window = first.hwnd();
-    AddStation(SystemFileWriter(), dir.path(), L"B", L"b");
+    AppendStation(SystemFileWriter(), dir.path(), L"B", L"b");
     host.Open();  // shows the open editor without reloading it
     EXPECT_EQ(host.current()->hwnd(), window);
     EXPECT_EQ(ListCount(host.current()->item(kEdList1)), 1);

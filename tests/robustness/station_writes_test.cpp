@@ -34,7 +34,7 @@ TEST_F(HostileWrites, AddAfterAnUnterminatedLastLineStartsALineOfItsOwn) {
         WriteBytes(names(), c.before);
         WriteBytes(urls(), c.before);
         const size_t linesBefore = SplitStationLines(c.before).size();
-        ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"new", L"new"), StationChange::Done) << c.before;
+        ASSERT_EQ(AppendStation(SystemFileWriter(), dir.path(), L"new", L"new"), StationChange::Done) << c.before;
         EXPECT_EQ(ReadBytes(names()), c.after) << c.before;
         EXPECT_EQ(ReadBytes(urls()), c.after) << c.before;
         const auto read = ReadStationFile(names());
@@ -46,7 +46,7 @@ TEST_F(HostileWrites, AddAfterAnUnterminatedLastLineStartsALineOfItsOwn) {
 TEST_F(HostileWrites, AddStaysInStepWhenOnlyTheAddressFileIsUnterminated) {
     WriteBytes(names(), "n1\r\nn2\r\n");
     WriteBytes(urls(), "u1\r\nu2");
-    ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"n3", L"u3"), StationChange::Done);
+    ASSERT_EQ(AppendStation(SystemFileWriter(), dir.path(), L"n3", L"u3"), StationChange::Done);
     EXPECT_EQ(ReadStationFile(names()), (std::vector<std::wstring>{L"n1", L"n2", L"n3"}));
     EXPECT_EQ(ReadStationFile(urls()), (std::vector<std::wstring>{L"u1", L"u2", L"u3"}));
 }
@@ -55,7 +55,7 @@ TEST_F(HostileWrites, AddWithAFolderForTheAddressFileWritesNothing) {
     WriteBytes(names(), "a\r\nb");
     ASSERT_TRUE(CreateDirectoryW(urls().c_str(), nullptr));
     const FolderContent before = Snapshot(dir.path());
-    EXPECT_NE(AddStation(SystemFileWriter(), dir.path(), L"c", L"u"), StationChange::Done);
+    EXPECT_NE(AppendStation(SystemFileWriter(), dir.path(), L"c", L"u"), StationChange::Done);
     EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
@@ -66,13 +66,13 @@ TEST_F(HostileWrites, AddWithAHeldFileWritesNeither) {
     {
         const FileHandle held = HoldExclusively(urls());
         ASSERT_TRUE(held);
-        EXPECT_NE(AddStation(SystemFileWriter(), dir.path(), L"b", L"v"), StationChange::Done);
+        EXPECT_NE(AppendStation(SystemFileWriter(), dir.path(), L"b", L"v"), StationChange::Done);
     }
     EXPECT_EQ(Snapshot(dir.path()), before) << "no name without its address, no side file";
     {
         const FileHandle held = HoldExclusively(names());
         ASSERT_TRUE(held);
-        EXPECT_NE(AddStation(SystemFileWriter(), dir.path(), L"b", L"v"), StationChange::Done);
+        EXPECT_NE(AppendStation(SystemFileWriter(), dir.path(), L"b", L"v"), StationChange::Done);
     }
     EXPECT_EQ(Snapshot(dir.path()), before);
 }
@@ -85,10 +85,10 @@ TEST_F(HostileWrites, AddToANamesFileThatCannotBeReadIsRefusedUntouched) {
     {
         const FileHandle noReading = HoldAgainstReading(names());
         ASSERT_TRUE(noReading);
-        EXPECT_NE(AddStation(SystemFileWriter(), dir.path(), L"c", L"u3"), StationChange::Done);
+        EXPECT_NE(AppendStation(SystemFileWriter(), dir.path(), L"c", L"u3"), StationChange::Done);
         const FileHandle noAddress = HoldExclusively(urls());
         ASSERT_TRUE(noAddress);
-        EXPECT_NE(AddStation(SystemFileWriter(), dir.path(), L"c", L"u3"), StationChange::Done);
+        EXPECT_NE(AppendStation(SystemFileWriter(), dir.path(), L"c", L"u3"), StationChange::Done);
     }
     EXPECT_EQ(ReadBytes(names()), "a\r\nb");
     EXPECT_EQ(ReadBytes(urls()), "u1\r\nu2\r\n");
@@ -111,10 +111,10 @@ TEST_F(HostileWrites, AddRefusesLineBreaksInEitherText) {
     for (const auto& [name, url] : {std::pair<const wchar_t*, const wchar_t*>{L"x\ry", L"v"}, {L"x", L"v\n"},
                                     {L"\r\n", L"v"}}) {
         FailingWriter writer;
-        EXPECT_EQ(AddStation(writer, dir.path(), name, url), StationChange::LineBreak);
+        EXPECT_EQ(AppendStation(writer, dir.path(), name, url), StationChange::LineBreak);
         EXPECT_EQ(writer.count, 0);
     }
-    EXPECT_NE(AddStation(SystemFileWriter(), dir.path(), L"x\ry", L"v"), StationChange::Done);
+    EXPECT_NE(AppendStation(SystemFileWriter(), dir.path(), L"x\ry", L"v"), StationChange::Done);
     EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
@@ -123,11 +123,11 @@ TEST_F(HostileWrites, AnAddWhoseTakeBackFailsSaysTheFilesAreOutOfStep) {
     WriteBytes(urls(), "u\r\n");
     FailingWriter writer;
     writer.failing = {2, 3};
-    EXPECT_EQ(AddStation(writer, dir.path(), L"n", L"v"), StationChange::OutOfStep);
+    EXPECT_EQ(AppendStation(writer, dir.path(), L"n", L"v"), StationChange::OutOfStep);
     EXPECT_EQ(ReadBytes(names()), "n\r\n");
     EXPECT_EQ(ReadBytes(urls()), "u\r\n");
     writer.failing = {5};
-    EXPECT_EQ(AddStation(writer, dir.path(), L"m", L"w"), StationChange::NotWritten);
+    EXPECT_EQ(AppendStation(writer, dir.path(), L"m", L"w"), StationChange::NotWritten);
     EXPECT_EQ(ReadBytes(names()), "n\r\n") << "taken back to its bytes before";
 }
 

@@ -41,14 +41,14 @@ TEST(StationFiles, AddAndRemoveAreByteExact) {
     const std::wstring urls = UrlsFilePath(dir.path());
     // Missing files read as empty and are created by the first add.
     EXPECT_TRUE(ReadStationFile(names).empty());
-    ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"音乐 ★", L"http://a/b"), StationChange::Done);
+    ASSERT_EQ(AppendStation(SystemFileWriter(), dir.path(), L"音乐 ★", L"http://a/b"), StationChange::Done);
     EXPECT_EQ(ReadBytes(names), "\xD2\xF4\xC0\xD6 \xA1\xEF\r\n");
     EXPECT_EQ(ReadBytes(urls), "http://a/b\r\n");
-    ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"  ", L"u2"), StationChange::Done);
+    ASSERT_EQ(AppendStation(SystemFileWriter(), dir.path(), L"  ", L"u2"), StationChange::Done);
     EXPECT_EQ(ReadStationFile(names), (std::vector<std::wstring>{L"音乐 ★", L"  "}));
 
     // Written back, each line ends in CR LF whatever ended it before; a file of no lines is empty.
-    ASSERT_EQ(AddStation(SystemFileWriter(), dir.path(), L"二", L"u3"), StationChange::Done);
+    ASSERT_EQ(AppendStation(SystemFileWriter(), dir.path(), L"二", L"u3"), StationChange::Done);
     ASSERT_TRUE(RemoveStationLine(names, 0));
     EXPECT_EQ(ReadBytes(names), "  \r\n\xB6\xFE\r\n");
     WriteBytes(names, "gone\r\none\r\xB6\xFE");
