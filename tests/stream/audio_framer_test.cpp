@@ -347,12 +347,14 @@ TEST(AudioFramer, LockedFormatHoldsAndResyncsAfterDamage) {
     std::vector<Bytes> first = Mp3Stream(10, 31);
     MpegFields other;
     other.rateIndex = 1;  // 48 kHz: 384 bytes at 128 kbps
-    const std::vector<Bytes> otherRate = MpegStream(other, {{9, 0, 384}}, 6, 32);
+    // Two frames of each other format: headers that may be found in damage, but no run of
+    // frames that could take the lock over.
+    const std::vector<Bytes> otherRate = MpegStream(other, {{9, 0, 384}}, 2, 32);
     MpegFields mono;
     mono.mode = kMono;
-    const std::vector<Bytes> otherChannels = MpegStream(mono, {{9, 0, 417}}, 6, 33);
-    const std::vector<Bytes> otherLayer = MpegStream({kMpeg1, kLayer2, 0, 0}, {{9, 0, 417}}, 6, 34);
-    const std::vector<Bytes> aac = AdtsStream(6, false, 35);
+    const std::vector<Bytes> otherChannels = MpegStream(mono, {{9, 0, 417}}, 2, 33);
+    const std::vector<Bytes> otherLayer = MpegStream({kMpeg1, kLayer2, 0, 0}, {{9, 0, 417}}, 2, 34);
+    const std::vector<Bytes> aac = AdtsStream(2, false, 35);
     std::vector<Bytes> last = Mp3Stream(10, 36);
     // Damage inside the last stretch: a header broken and junk between two frames.
     last[4][1] = 0x00;
@@ -374,7 +376,44 @@ TEST(AudioFramer, LockedFormatHoldsAndResyncsAfterDamage) {
         EXPECT_EQ(framer.SkippedBytes(), skipped);
     }
     // Alone, the other format is taken as it comes.
-    EXPECT_EQ(FramesOf(Join(otherRate)), Slice(otherRate, 0, 5));
+    const std::vector<Bytes> alone = MpegStream(other, {{9, 0, 384}}, 6, 32);
+    EXPECT_EQ(FramesOf(Join(alone)), Slice(alone, 0, 5));
+}
+
+TEST(AudioFramer, AStreamThatChangesItsFormatIsFollowedAfterAFewKilobytes) {
+    // 44.1 kHz MP3, then 48 kHz on the same connection (another encoder took over), then ADTS.
+    const std::vector<Bytes> first = Mp3Stream(20, 41);
+    MpegFields other;
+    other.rateIndex = 1;
+    const std::vector<Bytes> second = MpegStream(other, {{9, 0, 384}}, 20, 42);
+    const std::vector<Bytes> third = AdtsStream(20, false, 43);
+    const Bytes data = Join({Join(first), Join(second), Join(third)});
+    for (std::vector<size_t> pieces : std::vector<std::vector<size_t>>{{1 << 30}, {1}, {700, 3}}) {
+        AudioFramer framer;
+        std::vector<Bytes> got;
+        std::vector<size_t> starts;  // where a frame said it began a new format
+        size_t at = 0;
+        for (size_t k = 0; at < data.size(); ++k) {
+            const size_t n = std::min(pieces[k % pieces.size()], data.size() - at);
+            framer.Push({data.data() + at, n});
+            at += n;
+            while (auto f = framer.Next()) {
+                if (f->newFormat) starts.push_back(got.size());
+                got.emplace_back(f->bytes.begin(), f->bytes.end());
+            }
+        }
+        // The last frame of each stretch has no header of its own after it; then the new
+        // format's frames count once kRelockBytes went by without one of the old.
+        std::vector<Bytes> expected = Slice(first, 0, 19);
+        const size_t secondFrom = (kRelockBytes - first[19].size() + 383) / 384;  // 5 frames of 48 kHz
+        for (size_t i = secondFrom; i < 19; ++i) expected.push_back(second[i]);
+        size_t skipped = second[19].size();
+        size_t thirdFrom = 0;
+        while (skipped < kRelockBytes) skipped += third[thirdFrom++].size();
+        for (size_t i = thirdFrom; i < 19; ++i) expected.push_back(third[i]);
+        ASSERT_EQ(got, expected);
+        EXPECT_EQ(starts, (std::vector<size_t>{0, 19, 19 + 19 - secondFrom}));
+    }
 }
 
 TEST(AudioFramer, FlushGivesAFilesLastFrameButNothingHalfOrUnlocked) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 #include "support/fake_stream_parts.h"
@@ -29,7 +30,8 @@ struct PumpTest : ::testing::Test {
     PcmQueue queue;
     Events events;
     std::atomic<int> volume{100};
-    OutputPump pump{queue, sink, events, volume};
+    uint64_t nowMs = 0;  // the pump's clock, run with the device's
+    OutputPump pump{queue, sink, events, volume, [this] { return nowMs; }};
 
     void PushMs(int ms, int16_t value = 1000) {
         queue.Push(kFormat, std::vector<int16_t>(static_cast<size_t>(44100 * ms / 1000) * 2, value));
@@ -38,6 +40,7 @@ struct PumpTest : ::testing::Test {
     void Run(int ms) {
         for (int t = 0; t < ms; t += 5) {
             sink.Advance(5);
+            nowMs += 5;
             pump.Step();
         }
     }
@@ -124,6 +127,59 @@ TEST_F(PumpTest, AFailingDeviceIsOpenedAgainAndNothingIsLost) {
     log->failWrites = 1;
     Run(60);
     EXPECT_EQ(events.seen.back(), "missing");
+}
+
+TEST_F(PumpTest, WithoutADeviceTheAudioWaitsAndPlaysWhenOneComesBack) {
+    log->refuseOpen = true;
+    PushMs(600, 700);
+    Run(3000);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"missing"})) << "not playing, and said once";
+    EXPECT_EQ(queue.QueuedMs(), 600u) << "the queue is not drained into a device that is not there";
+    {
+        std::lock_guard l(log->mutex);
+        log->refuseOpen = false;
+    }
+    Run(400);  // looked for again about once a second; 0.6 s then plays
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"missing", "start"}));
+    ASSERT_FALSE(log->samples.empty());
+    EXPECT_EQ(log->samples.front(), 700) << "the first audio queued is the first heard";
+}
+
+TEST_F(PumpTest, ADeviceThatStopsReturningBlocksIsOpenedAgain) {
+    PushMs(2000, 900);
+    pump.Step();
+    Run(200);
+    {
+        std::lock_guard l(log->mutex);
+        log->hung = true;  // blocks stop coming back
+    }
+    for (int t = 0; t < 3000 && events.seen.size() < 2; t += 5) {
+        sink.Advance(5);
+        nowMs += 5;
+        pump.Step();
+    }
+    EXPECT_GE(nowMs, 200u + kDeviceHungMs);
+    {
+        std::lock_guard l(log->mutex);
+        log->hung = false;
+    }
+    Run(100);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"start", "underrun", "start"}));
+    EXPECT_EQ(log->opened.size(), 2u);
+    EXPECT_GE(log->resets, 1);
+}
+
+TEST_F(PumpTest, WaitingToStartSleepsInsteadOfSpinning) {
+    PushMs(100);  // a short burst, then the station is down
+    const auto start = std::chrono::steady_clock::now();
+    int rounds = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+        pump.Step();
+        pump.Wait();
+        ++rounds;
+    }
+    EXPECT_LE(rounds, 20) << "the output thread waits for enough audio to start, not for any";
+    EXPECT_TRUE(events.seen.empty());
 }
 
 TEST_F(PumpTest, ANewFormatReopensTheDevice) {

@@ -15,6 +15,13 @@ std::vector<int16_t> Samples(size_t frames, int channels, int16_t value) {
     return std::vector<int16_t>(frames * static_cast<size_t>(channels), value);
 }
 
+// Waits for what another thread does, as long as a loaded machine may take.
+template <class Done>
+void WaitFor(Done done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
 TEST(PcmQueue, MarksTravelWithTheAudioThatFollowsThem) {
     PcmQueue q;
     q.Push(kStereo, Samples(100, 2, 1));
@@ -89,10 +96,10 @@ TEST(PcmQueue, AFullQueueHoldsTheProducerUntilRoomOrClose) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(pushed.load(), 0) << "the producer waits while the queue is full";
     q.Pop(100);
-    for (int i = 0; i < 200 && pushed.load() < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    WaitFor([&] { return pushed.load() >= 1; });
     EXPECT_EQ(pushed.load(), 1) << "0.1 s of room took the 0.1 s push and the queue is full again";
     q.Pop(1);
-    for (int i = 0; i < 200 && pushed.load() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    WaitFor([&] { return pushed.load() >= 2; });
     EXPECT_EQ(pushed.load(), 2) << "any room lets a push in, even one longer than the room";
     q.Close();
     producer.join();
@@ -100,14 +107,59 @@ TEST(PcmQueue, AFullQueueHoldsTheProducerUntilRoomOrClose) {
     EXPECT_TRUE(q.Closed());
 }
 
-TEST(PcmQueue, WaitForDataReturnsOnPushAndOnClose) {
+TEST(PcmQueue, TheOutputSleepsUntilEnoughToStartIsQueuedOrTheEndOrClose) {
+    PcmQueue q;
+    std::atomic<int> stage{0};
+    std::thread pusher([&] {
+        q.Push(kStereo, Samples(4410, 2, 0));  // 0.1 s: not enough to wake a wait for 0.5 s
+        stage = 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        stage = 2;
+        q.Push(kStereo, Samples(22050, 2, 0));
+    });
+    q.WaitForQueued(500, 20000);
+    EXPECT_EQ(stage.load(), 2) << "woken by the push that made 0.5 s, not by the short one";
+    EXPECT_GE(q.QueuedMs(), 500u);
+    pusher.join();
+    while (q.Pop(1000)) {}
+    q.PushEnd();
+    const auto start = std::chrono::steady_clock::now();
+    q.WaitForQueued(500, 20000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "the end wakes it";
+    PcmQueue closing;
+    std::thread closer([&] { closing.Close(); });
+    closing.WaitForQueued(500, 20000);
+    closing.WaitForClose(20000);
+    EXPECT_TRUE(closing.Closed());
+    closer.join();
+}
+
+TEST(PcmQueue, ADayOfAudioLeavesTheTotalExact) {
+    // A station that plays all day: 44.1 kHz frames of 1152 in, 50 ms pieces out, the queue
+    // never empty. Rounding each entry's length would drift by more than a second.
+    PcmQueue q;
+    const std::vector<int16_t> frame(1152, 1);  // mono
+    const PcmFormat mono{44100, 1};
+    uint64_t in = 0, out = 0;
+    const uint64_t day = 24ull * 3600 * 44100;
+    q.Push(mono, Samples(44100, 1, 0));  // a second ahead, all day long
+    in += 44100;
+    while (in < day) {
+        q.Push(mono, frame);
+        in += 1152;
+        while (in - out > 44100 + 2205) out += q.Pop(50)->samples.size();
+    }
+    EXPECT_EQ(q.QueuedMs(), (in - out) * 1000 / 44100);
+}
+
+TEST(PcmQueue, AWaitReturnsOnPushAndOnClose) {
     PcmQueue q;
     std::thread pusher([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        q.Push(kStereo, Samples(10, 2, 0));
+        q.Push(kStereo, Samples(4410, 2, 0));
     });
     const auto start = std::chrono::steady_clock::now();
-    q.WaitForData(5000);
+    q.WaitForQueued(100, 5000);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     pusher.join();
     q.Pop(100);
@@ -116,7 +168,7 @@ TEST(PcmQueue, WaitForDataReturnsOnPushAndOnClose) {
         q.Close();
     });
     const auto again = std::chrono::steady_clock::now();
-    q.WaitForData(5000);
+    q.WaitForQueued(100, 5000);
     EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::seconds(2));
     closer.join();
 }

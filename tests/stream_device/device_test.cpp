@@ -27,6 +27,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRecordRate = 44100;  // what the fixture records: s16le, stereo
 constexpr int kRecordChannels = 2;
 constexpr size_t kRecordFrameBytes = 4;
+// A silence as long as one block of the sink is a dropout anyone hears: it fails a test.
+constexpr size_t kBlockFrames = static_cast<size_t>(kRecordRate) * kSinkBlockMs / 1000;
 
 double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
@@ -160,11 +162,12 @@ TEST(SoundDevice, TheTonePlaysInRealTimeOnBothChannelsWithoutGaps) {
                 "sound in the recording %.0f ms after the first write\n",
                 openSeconds * 1000, kSeconds, elapsed, twoAndAHalf - halfSecond, heardAt * 1000);
     // The device's clock is the wall clock: two seconds of audio took two seconds.
-    EXPECT_NEAR(twoAndAHalf - halfSecond, 2.0, 0.2);
+    // (Wine's ALSA null device would take half a second; the margin is for a loaded machine.)
+    EXPECT_NEAR(twoAndAHalf - halfSecond, 2.0, 0.6);
     EXPECT_GT(elapsed, kSeconds - 0.4);  // the device holds the last blocks when it says they are done
-    EXPECT_LT(elapsed, kSeconds + 1.5);
+    EXPECT_LT(elapsed, kSeconds + 5);
     EXPECT_GT(heardAt, 0) << "no sound while playing";
-    EXPECT_LT(heardAt, 1.5);
+    EXPECT_LT(heardAt, 5);
 
     Sleep(500);  // parec's own buffering
     const std::vector<int16_t> heard = ReadRecording(recording, offset, UINT64_MAX);
@@ -192,13 +195,13 @@ TEST(SoundDevice, TheTonePlaysInRealTimeOnBothChannelsWithoutGaps) {
     size_t dropouts = 0;
     for (const auto& g : test::FindSilences(ours.Slice(0, totalFrames - kRecordRate / 20), kRecordRate / 500, 200)) {
         ++dropouts;
-        if (g.frames >= kRecordRate / 10) {
+        if (g.frames >= kBlockFrames) {
             ADD_FAILURE() << "silence of " << g.frames * 1000 / kRecordRate << " ms at " << g.start * 1000 / kRecordRate
                           << " ms";
         }
     }
-    // Dropouts shorter than that come from the machine's load, not from the sink: reported.
-    std::printf("dropouts of 2 to 100 ms: %zu; the sink ran dry %d times\n", dropouts, dry);
+    // Dropouts shorter than a block do not fail the test: reported.
+    std::printf("dropouts of 2 to 50 ms: %zu; the sink ran dry %d times\n", dropouts, dry);
     // And then the sound ends: what follows the tone is silence again.
     const auto after = view.Slice(*first + totalFrames + kRecordRate / 10, kRecordRate / 5);
     if (after.frames() > 0) {
@@ -230,7 +233,7 @@ TEST(SoundDevice, AnHlsLiveWindowPlaysThroughTheRealPlayerWithoutGapsAcrossReloa
     player->SetListener(&heard);
     const auto start = Clock::now();
     player->Play();
-    ASSERT_TRUE(test::PumpUntil([&] { return watch.Heard(); }, 5000)) << "no sound";
+    ASSERT_TRUE(test::PumpUntil([&] { return watch.Heard(); }, 20000)) << "no sound";
     const double heardAt = SecondsSince(start);
     // A window of 2 s segments is reloaded every 2 to 3 s (the worker feeds the decoder first):
     // five reloads or more.
@@ -266,16 +269,18 @@ TEST(SoundDevice, AnHlsLiveWindowPlaysThroughTheRealPlayerWithoutGapsAcrossReloa
                     tones[c], 2.0);
         EXPECT_GT(MedianOverWindows(ours, window, [&](const test::PcmView& w) { return test::ToneShare(w, c, tones[c]); }),
                   0.9);
+        EXPECT_LT(MedianOverWindows(ours, window, [&](const test::PcmView& w) { return test::ToneShare(w, c, tones[1 - c]); }),
+                  0.01) << "each channel carries its own tone, not the other's";
     }
     size_t dropouts = 0;
     for (const auto& g : test::FindSilences(ours, kRecordRate / 500, 200)) {
         ++dropouts;
-        if (g.frames >= kRecordRate / 10) {
+        if (g.frames >= kBlockFrames) {
             ADD_FAILURE() << "silence of " << g.frames * 1000 / kRecordRate << " ms at " << g.start * 1000 / kRecordRate
                           << " ms";
         }
     }
-    std::printf("HLS live window: %d playlist loads, %zu segments, dropouts of 2 to 100 ms: %zu\n", reloads,
+    std::printf("HLS live window: %d playlist loads, %zu segments, dropouts of 2 to 50 ms: %zu\n", reloads,
                 segments.size(), dropouts);
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "support/audio_analysis.h"
 #include "support/fake_stream_parts.h"
@@ -13,6 +14,7 @@
 #include "support/tone_checks.h"
 #include "support/player_events.h"
 #include "support/stream_world.h"
+#include "support/thread_count.h"
 
 namespace zarvio::stream {
 namespace {
@@ -186,6 +188,30 @@ TEST_F(EndToEnd, AFileEndsAfterItsLastSampleWasHeard) {
     EXPECT_EQ(heard.states, (std::vector<int>{9, 6, 3, 8, 1}));
     const size_t frames = log->writtenFrames();
     EXPECT_NEAR(static_cast<double>(frames) / 22050.0, 30.0, 0.2) << "the whole file was heard";
+}
+
+TEST_F(EndToEnd, StationChangesOnAServerThatNeverAnswersLeaveNoWorkersBehindForLong) {
+    // A server that takes the connection and never answers: each playback's worker waits in
+    // the request until Stop closes it under it (or the 10 s answer timeout ends it).
+    const int before = test::CountProcessThreads();
+    StreamParts parts;
+    auto l = log;
+    parts.sink = [l] { return std::make_unique<test::ClockedSink>(l, 1.0); };
+    player = std::make_unique<StreamPlayer>(test::ServerUrl(L"/stream?delay=60"), parts);
+    player->SetListener(&heard);
+    for (int i = 0; i < 20; ++i) {  // twenty station changes in five seconds
+        player->SetUrl(test::ServerUrl(L"/stream?delay=60&n=" + std::to_wstring(i)));
+        player->Play();
+        test::PumpFor(250);
+    }
+    player->Stop();
+    const ULONGLONG stopped = GetTickCount64();
+    const int live = test::CountProcessThreads() - before;
+    ASSERT_TRUE(PumpUntil([&] { return test::CountProcessThreads() <= before; }, 30000))
+        << test::CountProcessThreads() - before << " threads left";
+    std::printf("twenty station changes on a silent server: %d threads more just after Stop, none %llu ms later\n",
+                live, GetTickCount64() - stopped);
+    EXPECT_FALSE(heard.Saw(kPlayStateReady));
 }
 
 }  // namespace

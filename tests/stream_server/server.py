@@ -294,7 +294,8 @@ def media_endpoint(req, query):
 
 
 def send_body(req, query, data, content_type):
-    """Answers with data: Content-Length, Range (206, 416), keep-alive; [truncate=N]."""
+    """Answers with data: Content-Length, Range (206, 416), keep-alive; [truncate=N]; [rate=bytes
+    per second, sent in tenths of a second]."""
     status, body, extra = 200, data, [("Accept-Ranges", "bytes")]
     if "Range" in req.headers:
         span = parse_range(req.headers["Range"], len(data))
@@ -311,7 +312,16 @@ def send_body(req, query, data, content_type):
         req.close_connection = True
     elif req.close_connection:
         headers.append(("Connection", "close"))
-    req.send_raw("HTTP/1.1 %d %s" % (status, "OK" if status == 200 else "Partial Content"), headers, body)
+    status_line = "HTTP/1.1 %d %s" % (status, "OK" if status == 200 else "Partial Content")
+    if "rate" not in query:
+        req.send_raw(status_line, headers, body)
+        return
+    req.send_raw(status_line, headers)
+    step = max(1, int(query["rate"]) // 10)
+    for at in range(0, len(body), step):
+        req.wfile.write(body[at:at + step])
+        req.wfile.flush()
+        time.sleep(0.1)
 
 
 class TitleSchedule:
@@ -435,6 +445,7 @@ def stream_endpoint(req, query):
 #   faults   6 segments of which 2.ts answers 404 and 4.ts is cut in half (Content-Length whole)
 #   aes      4 AES-128 segments (sequence 7 to 10; IV from the sequence, then given), key.bin
 #   single   one file, EXT-X-BYTERANGE (ffmpeg's own playlist)
+#   long     3 segments of 10 s, each sent at [pace=1.5] times its bitrate
 # [type=Content-Type of the playlist] [segtype=Content-Type the segments are served with]
 
 HLS_WINDOW = 5
@@ -529,7 +540,7 @@ class HlsMedia:
         self.clocks = {}
         self.written = {"packed": {}, "id3ts": {}}
         self.ts_writer = TsWriter()
-        self.lists = {name: self.ffmpeg_list(name) for name in ("ts", "ts48", "fmp4")}
+        self.lists = {name: self.ffmpeg_list(name) for name in ("ts", "ts48", "fmp4", "ts10")}
         self.aac = adts_frames(open(os.path.join(media, "tone_44100_stereo.aac"), "rb").read())
 
     def ffmpeg_list(self, name):
@@ -628,7 +639,7 @@ video/index.m3u8
 """
 
 
-def on_demand_playlist(hls, kind, segtype):
+def on_demand_playlist(hls, kind, segtype, pace):
     """The lines of an on-demand kind's playlist; None for another kind."""
     ts = hls.lists["ts"]
     head = ["#EXTM3U", "#EXT-X-VERSION:3", "#EXT-X-TARGETDURATION:2", "#EXT-X-PLAYLIST-TYPE:VOD"]
@@ -645,6 +656,11 @@ def on_demand_playlist(hls, kind, segtype):
         body = []
         for i in range(6):
             body += ["#EXTINF:%.6f," % ts[i][0], "%d.ts%s" % (i, segtype)]
+    elif kind == "long":
+        head[2] = "#EXT-X-TARGETDURATION:10"
+        body = []
+        for i, (duration, _) in enumerate(hls.lists["ts10"]):
+            body += ["#EXTINF:%.6f," % duration, "%d.ts?pace=%s" % (i, pace)]
     elif kind == "aes":
         head.append("#EXT-X-MEDIA-SEQUENCE:7")
         body = ['#EXT-X-KEY:METHOD=AES-128,URI="key.bin"']
@@ -670,6 +686,8 @@ def on_demand_file(hls, kind, name):
             return data, (len(data) // 2 if stem == "4" else None)
         if kind == "aes":
             return (hls.file("aes/key.bin"), None) if name == "key.bin" else (hls.file("aes/seg%d.ts" % (int(stem) - 7)), None)
+        if kind == "long":
+            return hls.file("ts10/seg%d.ts" % int(stem)), None
         if kind == "single" and name in ("index.m3u8", "all.ts"):
             return hls.file("single/" + name), None
     except (ValueError, OSError):
@@ -715,7 +733,7 @@ def hls_endpoint(req, query):
             send_body(req, query, data, query.get("type", content_type_of(file_name)))
             return
     elif file_name == "index.m3u8" and kind != "single":
-        lines = on_demand_playlist(hls, kind, segtype)
+        lines = on_demand_playlist(hls, kind, segtype, query.get("pace", "1.5"))
         if lines is not None:
             send_body(req, query, ("\n".join(lines) + "\n").encode(), playlist_type)
             return
@@ -725,6 +743,9 @@ def hls_endpoint(req, query):
             data, cut = found
             if cut is not None:
                 query = dict(query, truncate=str(cut))
+            if kind == "long":
+                duration = hls.lists["ts10"][int(os.path.splitext(file_name)[0])][0]
+                query = dict(query, rate=str(int(len(data) / duration * float(query.get("pace", "1.5")))))
             type_ = playlist_type if file_name.endswith(".m3u8") else query.get("type", content_type_of(file_name))
             send_body(req, query, data, type_)
             return

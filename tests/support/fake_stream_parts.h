@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,7 @@ struct SinkLog {
     int closes = 0;
     int failWrites = 0;                     // the next n writes fail (a device unplugged)
     bool refuseOpen = false;
+    bool hung = false;                      // blocks stop coming back (a driver that hangs)
     bool open = false;
     uint64_t writtenFrames() {
         std::lock_guard l(mutex);
@@ -116,6 +118,10 @@ private:
     // Finishes the blocks whose time has passed.
     void Reclaim() {
         const double now = Now();
+        if (log_->hung) {
+            last_ = now;
+            return;
+        }
         double budget = now - last_;
         while (!pending_.empty()) {
             const double blockMs = pending_.front() * 1000.0 / format_.sampleRate;
@@ -251,18 +257,32 @@ private:
     std::shared_ptr<RouteTable> routes_;
 };
 
-// Turns each frame into samplesPerFrame frames of one value, the frame's fourth payload byte
-// times 100, so tests can tell frames apart in what the device heard.
+// Turns each frame into a frame's worth of samples of one value, the frame's first payload byte
+// times 100, so tests can tell frames apart in what the device heard. A strict one decodes only
+// frames of the codec, rate and channels of its first frame, as the system's decoders do.
 class LevelDecoder final : public stream::AudioDecoder {
 public:
+    explicit LevelDecoder(bool strict = false) : strict_(strict) {}
     bool Decode(const stream::AudioFrame& frame, std::vector<int16_t>& pcm, stream::PcmFormat& format) override {
-        format = {frame.mpeg.sampleRate, frame.mpeg.channels};
-        const int16_t level = static_cast<int16_t>(frame.bytes.size() > 4 ? frame.bytes[4] * 100 : 0);
-        pcm.insert(pcm.end(), static_cast<size_t>(frame.mpeg.samplesPerFrame * frame.mpeg.channels), level);
+        const bool aac = frame.codec == stream::AudioCodec::Aac;
+        format = aac ? stream::PcmFormat{frame.adts.sampleRate, frame.adts.channelConfig}
+                     : stream::PcmFormat{frame.mpeg.sampleRate, frame.mpeg.channels};
+        if (strict_) {
+            if (!first_) first_ = std::make_pair(frame.codec, format);
+            if (*first_ != std::make_pair(frame.codec, format)) return false;  // "damaged"
+        }
+        const size_t payload = aac ? frame.adts.headerBytes : 4;
+        const int16_t level = static_cast<int16_t>(frame.bytes.size() > payload ? frame.bytes[payload] * 100 : 0);
+        const int samples = aac ? 1024 : frame.mpeg.samplesPerFrame;
+        pcm.insert(pcm.end(), static_cast<size_t>(samples * format.channels), level);
         return true;
     }
     void Reset() override { ++resets; }
     int resets = 0;
+
+private:
+    const bool strict_;
+    std::optional<std::pair<stream::AudioCodec, stream::PcmFormat>> first_;
 };
 
 // count MPEG-1 Layer III frames, 128 kbps, 44.1 kHz, stereo, 417 bytes each; the first payload
@@ -273,6 +293,37 @@ inline std::string Mp3Frames(int count, int level = 50) {
         std::string f(417, '\0');
         f[0] = '\xFF'; f[1] = '\xFB'; f[2] = '\x90'; f[3] = '\x44';  // joint stereo
         f[4] = static_cast<char>(level);
+        out += f;
+    }
+    return out;
+}
+
+// count MPEG-1 Layer III frames, 128 kbps, 48 kHz, stereo, 384 bytes each, payload byte level.
+inline std::string Mp3Frames48k(int count, int level) {
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        std::string f(384, '\0');
+        f[0] = '\xFF'; f[1] = '\xFB'; f[2] = '\x94'; f[3] = '\x44';
+        f[4] = static_cast<char>(level);
+        out += f;
+    }
+    return out;
+}
+
+// count ADTS frames (AAC LC, 44.1 kHz, stereo) of 300 bytes whose first payload byte is level;
+// rawBlocks above 1 says each frame holds that many AAC blocks.
+inline std::string AdtsFrames(int count, int level, int rawBlocks = 1) {
+    constexpr size_t kLength = 300;
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        std::string f(kLength, '\0');
+        f[0] = '\xFF'; f[1] = '\xF1';
+        f[2] = '\x50';  // LC, 44.1 kHz, channel configuration 2 (high bit)
+        f[3] = static_cast<char>(0x80 | ((kLength >> 11) & 3));
+        f[4] = static_cast<char>((kLength >> 3) & 0xFF);
+        f[5] = static_cast<char>(((kLength & 7) << 5) | 0x1F);
+        f[6] = static_cast<char>(0xFC | (rawBlocks - 1));
+        f[7] = static_cast<char>(level);
         out += f;
     }
     return out;

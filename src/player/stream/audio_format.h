@@ -37,6 +37,7 @@ struct AdtsHeader {
     bool hasCrc = false;
     size_t headerBytes = 0;   // 7, or 9 with the CRC
     size_t frameBytes = 0;    // the whole frame, header included
+    int rawBlocks = 1;        // raw data blocks in the frame (1 to 4)
 };
 
 // One whole compressed frame as the framer found it, header included. The bytes stay valid
@@ -46,6 +47,7 @@ struct AudioFrame {
     std::span<const uint8_t> bytes;
     MpegAudioHeader mpeg;  // when codec is MpegAudio
     AdtsHeader adts;       // when codec is Aac
+    bool newFormat = false;  // the first frame since the framer locked onto a (new) format
 };
 
 }  // namespace zarvio::stream

@@ -86,6 +86,7 @@ std::optional<AdtsHeader> ParseAdtsHeader(std::span<const uint8_t> p) {
     h.frameBytes = (size_t{p[3] & 3u} << 11) | (size_t{p[4]} << 3) | (p[5] >> 5);
     if (h.sampleRateIndex > 12 || h.channelConfig == 0 || h.frameBytes < h.headerBytes) return std::nullopt;
     h.sampleRate = kAdtsRates[h.sampleRateIndex];
+    h.rawBlocks = (p[6] & 3) + 1;
     return h;
 }
 
@@ -141,6 +142,22 @@ AudioFramer::Probe AudioFramer::ProbeAt(size_t offset) const {
 
 bool AudioFramer::Fits(const Format& format) const { return !locked_ || *locked_ == format; }
 
+// Whether kRelockFrames frames of this format follow one another from offset, the last one
+// followed by a header of the same stream: the proof a new format must give to replace the old.
+AudioFramer::Run AudioFramer::RunAt(size_t offset, const Format& format) const {
+    using Kind = Probe::Kind;
+    size_t at = offset;
+    for (int k = 0; k < kRelockFrames; ++k) {
+        const Probe p = ProbeAt(at);
+        if (p.kind == Kind::NeedMore) return Run::NeedMore;
+        if (p.kind != Kind::Frame || !(p.format == format)) return Run::No;
+        at += p.frameBytes;
+    }
+    const Probe after = ProbeAt(at);
+    if (after.kind == Kind::NeedMore) return Run::NeedMore;
+    return after.kind == Kind::Tag || (after.kind == Kind::Frame && after.format == format) ? Run::Yes : Run::No;
+}
+
 AudioFramer::AudioFramer() = default;
 
 void AudioFramer::Push(std::span<const uint8_t> data) {
@@ -168,7 +185,15 @@ std::optional<AudioFrame> AudioFramer::Next() {
             tagLeft_ = here.tagBytes;
             continue;
         }
-        if (here.kind == Kind::Frame && Fits(here.format)) {
+        bool relock = false;
+        if (here.kind == Kind::Frame && !Fits(here.format) && sinceFrame_ >= kRelockBytes) {
+            // Kilobytes without a frame of the locked format: the stream may have changed its
+            // format (another encoder took over). A run of frames of the new one relocks.
+            const Run run = RunAt(pos_, here.format);
+            if (run == Run::NeedMore) return std::nullopt;
+            relock = run == Run::Yes;
+        }
+        if (here.kind == Kind::Frame && (relock || Fits(here.format))) {
             // A frame counts once what follows it is the next frame of the same stream (or a
             // tag between two songs); one header alone is too easily found in noise.
             const Probe after = ProbeAt(pos_ + here.frameBytes);
@@ -179,7 +204,9 @@ std::optional<AudioFrame> AudioFramer::Next() {
                 frame.bytes = std::span<const uint8_t>(buffer_.data() + pos_, here.frameBytes);
                 frame.mpeg = here.mpeg;
                 frame.adts = here.adts;
-                if (!locked_) locked_ = here.format;
+                frame.newFormat = !locked_ || relock;
+                locked_ = here.format;
+                sinceFrame_ = 0;
                 pos_ += here.frameBytes;
                 return frame;
             }
@@ -187,6 +214,7 @@ std::optional<AudioFrame> AudioFramer::Next() {
         // Not a frame start: look again one byte further on.
         ++pos_;
         ++skipped_;
+        if (locked_) ++sinceFrame_;
     }
 }
 
@@ -210,6 +238,7 @@ void AudioFramer::Reset() {
     tagLeft_ = 0;
     locked_.reset();
     skipped_ = 0;
+    sinceFrame_ = 0;
 }
 
 uint64_t AudioFramer::SkippedBytes() const { return skipped_; }

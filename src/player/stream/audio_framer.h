@@ -17,6 +17,11 @@ std::optional<MpegAudioHeader> ParseMpegAudioHeader(std::span<const uint8_t> p);
 // The header at p (at least 7 bytes), or nullopt.
 std::optional<AdtsHeader> ParseAdtsHeader(std::span<const uint8_t> p);
 
+// Bytes without a frame of the locked format after which another format may take over, and the
+// run of frames that it takes: noise may hold a header or two, never three in a row.
+inline constexpr uint64_t kRelockBytes = 2048;
+inline constexpr int kRelockFrames = 3;
+
 class AudioFramer {
 public:
     AudioFramer();
@@ -24,11 +29,13 @@ public:
     // Appends received bytes.
     void Push(std::span<const uint8_t> data);
 
-    // The next whole frame, or nullopt until more bytes are pushed. Frames of one codec only:
-    // the codec and format of the first locked pair hold until Reset; a header that disagrees
-    // with them (another sample rate, channel count, layer or codec) is taken for noise. Bytes
-    // before and between frames that do not form frames are skipped. The frame's bytes stay
-    // valid until the next Push or Next.
+    // The next whole frame, or nullopt until more bytes are pushed. Frames of one format at a
+    // time: the codec and format of the first locked pair hold, and a header that disagrees with
+    // them (another sample rate, channel count, layer or codec) is taken for noise, until
+    // kRelockBytes went by without a frame of the locked format and a run of kRelockFrames
+    // frames of one new format follows: then the new format is locked and its first frame says
+    // so. Bytes before and between frames that do not form frames are skipped. The frame's bytes
+    // stay valid until the next Push or Next.
     std::optional<AudioFrame> Next();
 
     // At the end of the stream: the last frame, which no header follows, when it is whole and
@@ -55,15 +62,18 @@ private:
         bool operator==(const Format&) const = default;
     };
     struct Probe;
+    enum class Run { No, NeedMore, Yes };
 
     Probe ProbeAt(size_t offset) const;
     bool Fits(const Format& format) const;
+    Run RunAt(size_t offset, const Format& format) const;
 
     std::vector<uint8_t> buffer_;
     size_t pos_ = 0;               // where the unread bytes start
     uint64_t tagLeft_ = 0;         // bytes of an ID3v2 tag still to drop
     std::optional<Format> locked_;
     uint64_t skipped_ = 0;
+    uint64_t sinceFrame_ = 0;      // bytes skipped since the last frame of the locked format
 };
 
 }  // namespace zarvio::stream

@@ -20,3 +20,12 @@ std::unique_ptr<HttpBody> FallbackTransport::Open(const HttpRequest& request, Ht
 }
 
 }  // namespace zarvio::stream
+
+namespace zarvio::stream {
+
+void FallbackTransport::Cancel() {
+    first_->Cancel();
+    plainHttp_->Cancel();
+}
+
+}  // namespace zarvio::stream

@@ -14,6 +14,7 @@ public:
     FallbackTransport(std::unique_ptr<HttpTransport> first, std::unique_ptr<HttpTransport> plainHttp);
     std::unique_ptr<HttpBody> Open(const HttpRequest& request, HttpResponse& response,
                                    Failure& failure) override;
+    void Cancel() override;
 
 private:
     std::unique_ptr<HttpTransport> first_;

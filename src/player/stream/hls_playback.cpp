@@ -50,6 +50,7 @@ SourceResult HlsPlayback::Run(const HlsPlaylist& playlist, const std::string& fi
     } else {
         mediaUrl_ = finalUrl;
         follower_.OnPlaylist(playlist.media, NowMs());
+        ReserveQueue();
     }
     feed_.Connected();
     std::deque<Segment> buffer;
@@ -79,6 +80,17 @@ SourceResult HlsPlayback::Run(const HlsPlaylist& playlist, const std::string& fi
     return {SourceEnd::Abandoned, {}};
 }
 
+StopAsked HlsPlayback::Stopped() const {
+    return [&feed = feed_] { return feed.Abandoned(); };
+}
+
+// The next segment is fetched while the queue plays the one before: the queue holds a whole
+// segment and the margin a fetch may take.
+void HlsPlayback::ReserveQueue() {
+    const double target = std::clamp(follower_.TargetDurationSeconds(), 0.0, 60.0);
+    feed_.ReserveSoundMs(static_cast<uint32_t>(target * 1000) + kSegmentMarginMs);
+}
+
 bool HlsPlayback::ReloadIfDue(Failure& failure) {
     const std::optional<uint64_t> due = follower_.ReloadDueMs();
     return !due || NowMs() < *due || LoadMediaPlaylist(mediaUrl_, failure);
@@ -98,7 +110,7 @@ bool HlsPlayback::Feed(std::span<const uint8_t> audio, Failure& failure) {
 
 bool HlsPlayback::LoadMediaPlaylist(const std::string& url, Failure& failure) {
     const uint64_t sent = NowMs();
-    auto fetched = FetchWhole(transport_, url, std::nullopt, std::nullopt, kMaxPlaylistBytes, failure);
+    auto fetched = FetchWhole(transport_, url, std::nullopt, std::nullopt, kMaxPlaylistBytes, failure, Stopped());
     if (!fetched) {
         if (failure.cause == FailureCause::Unsupported) failure = Failure{FailureCause::BadPlaylist, 0};
         return false;
@@ -110,6 +122,7 @@ bool HlsPlayback::LoadMediaPlaylist(const std::string& url, Failure& failure) {
         return false;
     }
     follower_.OnPlaylist(parsed->media, sent);
+    ReserveQueue();
     return true;
 }
 
@@ -143,7 +156,7 @@ std::optional<SourceResult> HlsPlayback::FetchAhead(std::deque<Segment>& buffer)
                 offset = job.range->offset;
                 length = job.range->length;
             }
-            auto fetched = FetchWhole(transport_, job.uri, offset, length, kMaxSegmentBytes, failure);
+            auto fetched = FetchWhole(transport_, job.uri, offset, length, kMaxSegmentBytes, failure, Stopped());
             if (fetched) {
                 segment.bytes = std::move(fetched->bytes);
                 if (resetNext_) segment.job.resetDecoder = true;
@@ -163,7 +176,7 @@ std::optional<SourceResult> HlsPlayback::FetchAhead(std::deque<Segment>& buffer)
 
 std::optional<std::array<uint8_t, 16>> HlsPlayback::KeyFor(const std::string& uri, Failure& failure) {
     if (auto k = keys_.find(uri); k != keys_.end()) return k->second;
-    auto fetched = FetchWhole(transport_, uri, std::nullopt, std::nullopt, 1024, failure);
+    auto fetched = FetchWhole(transport_, uri, std::nullopt, std::nullopt, 1024, failure, Stopped());
     if (!fetched) return std::nullopt;
     if (fetched->bytes.size() != 16) {
         failure = Failure{FailureCause::Unsupported, 0};
@@ -182,7 +195,7 @@ bool HlsPlayback::PrepareInit(const HlsMap& map, Failure& failure) {
         offset = map.range->offset;
         length = map.range->length;
     }
-    auto fetched = FetchWhole(transport_, map.uri, offset, length, kMaxSegmentBytes, failure);
+    auto fetched = FetchWhole(transport_, map.uri, offset, length, kMaxSegmentBytes, failure, Stopped());
     if (!fetched) return false;
     const Mp4InitResult init = ReadMp4Init(fetched->bytes);
     if (init.status != Mp4Status::Ok) {

@@ -18,6 +18,7 @@
 
 #include "player/stream/hls_model.h"
 #include "player/stream/hls_playlist.h"
+#include "player/stream/http_fetch.h"
 #include "player/stream/http_transport.h"
 #include "player/stream/media_feed.h"
 #include "player/stream/mp4_fragments.h"
@@ -26,7 +27,10 @@
 namespace zarvio::stream {
 
 inline constexpr size_t kMaxSegmentBytes = 32 * 1024 * 1024;
-inline constexpr size_t kSegmentsAhead = 2;  // the segment buffer: the one playing and one more
+// Segments fetched before they are decoded: one, decoded into the sound queue at once, so the
+// queue (which holds a segment and kSegmentMarginMs more) plays while the next one is fetched.
+inline constexpr size_t kSegmentsAhead = 1;
+inline constexpr uint32_t kSegmentMarginMs = 3000;
 
 // Whether an #EXTINF title is worth showing: not empty, not a number, not "no desc".
 bool IsShowableExtinfTitle(std::string_view title);
@@ -46,6 +50,8 @@ private:
     };
 
     static uint64_t NowMs();
+    StopAsked Stopped() const;
+    void ReserveQueue();
     bool LoadMediaPlaylist(const std::string& url, Failure& failure);
     bool ReloadIfDue(Failure& failure);
     bool Feed(std::span<const uint8_t> audio, Failure& failure);

@@ -4,9 +4,14 @@
 
 namespace zarvio::stream {
 
-bool ReadRest(HttpBody& body, std::vector<uint8_t>& bytes, size_t limit, Failure& failure) {
+bool ReadRest(HttpBody& body, std::vector<uint8_t>& bytes, size_t limit, Failure& failure,
+              const StopAsked& stopped) {
     uint8_t buffer[16 * 1024];
     for (;;) {
+        if (stopped && stopped()) {
+            failure = Failure{FailureCause::Other, 0};
+            return false;
+        }
         const std::optional<size_t> n = body.Read(buffer, sizeof buffer, failure);
         if (!n) return false;
         if (*n == 0) return true;
@@ -20,7 +25,7 @@ bool ReadRest(HttpBody& body, std::vector<uint8_t>& bytes, size_t limit, Failure
 
 std::optional<Fetched> FetchWhole(HttpTransport& transport, const std::string& url,
                                   std::optional<uint64_t> offset, std::optional<uint64_t> length,
-                                  size_t limit, Failure& failure) {
+                                  size_t limit, Failure& failure, const StopAsked& stopped) {
     HttpRequest request;
     request.url = FromUtf8(url);
     request.icyMetadata = false;
@@ -38,7 +43,11 @@ std::optional<Fetched> FetchWhole(HttpTransport& transport, const std::string& u
     Fetched out;
     out.finalUrl = ToUtf8(response.finalUrl.empty() ? request.url : response.finalUrl);
     out.contentType = ToUtf8(response.contentType);
-    if (!ReadRest(*body, out.bytes, limit, failure)) return std::nullopt;
+    if (stopped && stopped()) {
+        failure = Failure{FailureCause::Other, 0};
+        return std::nullopt;
+    }
+    if (!ReadRest(*body, out.bytes, limit, failure, stopped)) return std::nullopt;
     if (response.contentLength && out.bytes.size() < *response.contentLength) {
         failure = Failure{FailureCause::Dropped, 0};
         return std::nullopt;

@@ -51,6 +51,9 @@ public:
     // set when no answer came (DNS, refused, timeout, certificate, too many redirects, ...).
     virtual std::unique_ptr<HttpBody> Open(const HttpRequest& request, HttpResponse& response,
                                            Failure& failure) = 0;
+    // From another thread: the transport's pending and later calls fail at once where the
+    // system can cut them short (a stopped playback lets go of the network). Never blocks.
+    virtual void Cancel() {}
 };
 
 // The transport the player uses: WinHTTP, and for plain http addresses whose server answers in a

@@ -36,6 +36,9 @@ public:
     virtual void ResetDecoding() = 0;
     // The title heard from the current point of the audio on (UTF-8).
     virtual void MarkTitle(const std::string& utf8) = 0;
+    // The sound queue is to hold at least this much: a source whose audio comes in long pieces
+    // (HLS segments) fetches the next piece while the queue plays.
+    virtual void ReserveSoundMs(uint32_t ms) = 0;
     // Waits, returning early and false when abandoned.
     virtual bool Sleep(uint32_t ms) = 0;
     // How often the sound has run dry since the playback began.

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@ struct Notice {
 
 class NoticeBox {
 public:
+    // How a notice wakes the window: PostMessageW unless told otherwise. It can fail (a full
+    // message queue); the notices then wait for the window's own timer to take them.
+    using Wake = std::function<bool(HWND window, UINT message)>;
+    explicit NoticeBox(Wake wake = {}) : wake_(std::move(wake)) {}
+
     // Notices wake this window with this message from now on.
     void Attach(HWND window, UINT message);
     // No window any more: further notices are dropped.
@@ -28,8 +34,10 @@ public:
     void Post(Notice notice);
     // What arrived since the last call, oldest first.
     std::vector<Notice> Take();
+    bool Empty();
 
 private:
+    const Wake wake_;
     std::mutex mutex_;
     HWND window_ = nullptr;
     UINT message_ = 0;

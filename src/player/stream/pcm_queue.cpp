@@ -2,27 +2,32 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 
 namespace zarvio::stream {
-namespace {
 
-uint64_t DurationUs(const PcmFormat& format, size_t samples) {
-    if (!format.valid()) return 0;
+void PcmQueue::Count(const PcmFormat& format, size_t samples, bool adding) {
     const uint64_t frames = samples / static_cast<size_t>(format.channels);
-    return frames * 1000000ull / static_cast<uint64_t>(format.sampleRate);
+    uint64_t& total = framesByRate_[format.sampleRate];
+    total = adding ? total + frames : total - std::min(total, frames);
+    if (total == 0) framesByRate_.erase(format.sampleRate);
 }
 
-}  // namespace
+uint32_t PcmQueue::QueuedMsLocked() const {
+    uint64_t ms = 0;
+    for (const auto& [rate, frames] : framesByRate_) ms += frames * 1000 / static_cast<uint64_t>(rate);
+    return static_cast<uint32_t>(std::min<uint64_t>(ms, UINT32_MAX));
+}
 
 bool PcmQueue::Push(const PcmFormat& format, std::span<const int16_t> samples) {
     if (!format.valid()) return false;
     const size_t whole = samples.size() - samples.size() % static_cast<size_t>(format.channels);
     if (whole == 0) return !Closed();
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return closed_ || queuedUs_ < capacityMs_ * 1000ull; });
+    changed_.wait(lock, [&] { return closed_ || QueuedMsLocked() < capacityMs_; });
     if (closed_) return false;
     Entry e{Entry::Kind::Audio, format, {samples.begin(), samples.begin() + static_cast<ptrdiff_t>(whole)}, 0, {}};
-    queuedUs_ += DurationUs(format, whole);
+    Count(format, whole, true);
     entries_.push_back(std::move(e));
     changed_.notify_all();
     return true;
@@ -56,7 +61,20 @@ bool PcmQueue::Closed() const {
 
 uint32_t PcmQueue::QueuedMs() const {
     std::lock_guard lock(mutex_);
-    return static_cast<uint32_t>(queuedUs_ / 1000);
+    return QueuedMsLocked();
+}
+
+std::optional<PcmFormat> PcmQueue::NextFormat() const {
+    std::lock_guard lock(mutex_);
+    for (const Entry& e : entries_)
+        if (e.kind == Entry::Kind::Audio) return e.format;
+    return std::nullopt;
+}
+
+void PcmQueue::ReserveMs(uint32_t ms) {
+    std::lock_guard lock(mutex_);
+    capacityMs_ = std::max(capacityMs_, ms);
+    changed_.notify_all();
 }
 
 bool PcmQueue::EndQueued() const {
@@ -95,24 +113,23 @@ std::optional<PcmQueue::Piece> PcmQueue::Pop(uint32_t maxMs) {
             piece.samples.insert(piece.samples.end(), a.samples.begin() + static_cast<ptrdiff_t>(a.read),
                                  a.samples.begin() + static_cast<ptrdiff_t>(a.read + take));
             a.read += take;
-            queuedUs_ -= std::min(queuedUs_, DurationUs(a.format, take));
+            Count(a.format, take, false);
             if (a.read == a.samples.size()) entries_.pop_front();
         }
-    }
-    if (entries_.empty() || entries_.front().kind == Entry::Kind::Audio) {
-        // Rounding in the running total must not leave a phantom remainder behind.
-        bool anyAudio = false;
-        for (const Entry& e : entries_) anyAudio = anyAudio || e.kind == Entry::Kind::Audio;
-        if (!anyAudio) queuedUs_ = 0;
     }
     changed_.notify_all();
     return piece;
 }
 
-void PcmQueue::WaitForData(uint32_t timeoutMs) {
+void PcmQueue::WaitForQueued(uint32_t ms, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    if (closed_ || !entries_.empty()) return;
-    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return closed_ || !entries_.empty(); });
+    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                      [&] { return closed_ || endQueued_ || QueuedMsLocked() >= ms; });
+}
+
+void PcmQueue::WaitForClose(uint32_t timeoutMs) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return closed_; });
 }
 
 }  // namespace zarvio::stream

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -33,8 +34,13 @@ public:
     void Close();
     bool Closed() const;
 
-    // Milliseconds of audio waiting.
+    // Milliseconds of audio waiting (whole milliseconds, rounded down).
     uint32_t QueuedMs() const;
+    // The format of the next audio to be taken; nullopt when no audio waits.
+    std::optional<PcmFormat> NextFormat() const;
+    // Lets the queue hold at least this much (a source that arrives in long pieces, such as
+    // HLS segments, needs room for a whole piece and the time its fetch takes). Never shrinks.
+    void ReserveMs(uint32_t ms);
     bool EndQueued() const;
 
     // What the output takes at once: audio of one format, and what was marked in front of it.
@@ -48,8 +54,11 @@ public:
     // before it. Nullopt when nothing at all is waiting.
     std::optional<Piece> Pop(uint32_t maxMs);
 
-    // Waits until something is pushed or the queue is closed, at most timeoutMs.
-    void WaitForData(uint32_t timeoutMs);
+    // Waits until at least ms of audio waits, the end is queued or the queue is closed, at
+    // most timeoutMs. What sound waits for before it starts: a lone short push does not wake it.
+    void WaitForQueued(uint32_t ms, uint32_t timeoutMs);
+    // Waits until the queue is closed, at most timeoutMs.
+    void WaitForClose(uint32_t timeoutMs);
 
 private:
     struct Entry {
@@ -60,11 +69,16 @@ private:
         std::wstring title;
     };
 
-    const uint32_t capacityMs_;
+    uint32_t QueuedMsLocked() const;
+    void Count(const PcmFormat& format, size_t samples, bool adding);
+
+    uint32_t capacityMs_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Entry> entries_;
-    uint64_t queuedUs_ = 0;  // audio waiting, in microseconds, kept as entries come and go
+    // Frames waiting, by sample rate: whole frames add and subtract exactly, so the total
+    // cannot drift however long a station plays.
+    std::map<int, uint64_t> framesByRate_;
     bool closed_ = false;
     bool endQueued_ = false;
 };

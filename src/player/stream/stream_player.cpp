@@ -8,6 +8,9 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"ZarvioStreamPlayer";
 constexpr UINT kNoticeMessage = WM_APP + 0x40;
+// While a playback may report, this timer takes the notices whose wake-up could not be posted.
+constexpr UINT_PTR kNoticeTimer = 1;
+constexpr UINT kNoticeTimerMs = 500;
 
 void RegisterWindowClass(WNDPROC proc) {
     WNDCLASSEXW wc{};
@@ -22,7 +25,7 @@ void RegisterWindowClass(WNDPROC proc) {
 }  // namespace
 
 StreamPlayer::StreamPlayer(std::wstring initialUrl, StreamParts parts)
-    : url_(std::move(initialUrl)), parts_(std::move(parts)) {
+    : url_(std::move(initialUrl)), parts_(std::move(parts)), notices_(std::make_shared<NoticeBox>(parts_.wake)) {
     RegisterWindowClass(&StreamPlayer::WindowProc);
     window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
@@ -41,7 +44,7 @@ StreamPlayer::~StreamPlayer() {
 }
 
 LRESULT CALLBACK StreamPlayer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == kNoticeMessage) {
+    if (msg == kNoticeMessage || (msg == WM_TIMER && wParam == kNoticeTimer)) {
         if (auto* self = reinterpret_cast<StreamPlayer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) self->TakeNotices();
         return 0;
     }
@@ -59,7 +62,10 @@ HRESULT StreamPlayer::SetUrl(const std::wstring& url) {
     const bool wasActive = Active();
     EndSession();
     url_ = url;
-    if (wasActive && url.empty()) notices_->Post(Notice{Notice::Kind::State, generation_, kPlayStateStopped, {}});
+    if (wasActive && url.empty()) {
+        notices_->Post(Notice{Notice::Kind::State, generation_, kPlayStateStopped, {}});
+        WatchNotices();
+    }
     return S_OK;
 }
 
@@ -68,6 +74,7 @@ HRESULT StreamPlayer::Play() {
     if (Active() || url_.empty()) return S_OK;
     ++generation_;
     session_ = StreamSession::Start(url_, generation_, notices_, volume_, parts_);
+    WatchNotices();
     return S_OK;
 }
 
@@ -76,8 +83,13 @@ HRESULT StreamPlayer::Stop() {
     EndSession();
     // Posted like every other notice, so it arrives after what the UI thread is doing now.
     notices_->Post(Notice{Notice::Kind::State, generation_, kPlayStateStopped, {}});
+    WatchNotices();
     return S_OK;
 }
+
+// A posted wake-up can be lost (a full message queue): the timer takes the notices then. It
+// runs only while something may still report.
+void StreamPlayer::WatchNotices() { SetTimer(window_, kNoticeTimer, kNoticeTimerMs, nullptr); }
 
 HRESULT StreamPlayer::SetVolume(int volume) {
     volume_->store(std::clamp(volume, 0, 100));
@@ -93,13 +105,15 @@ void StreamPlayer::TakeNotices() {
         if (n.generation != generation_) continue;  // about a playback that was abandoned
         Deliver(n);
     }
+    if (!Active() && notices_->Empty()) KillTimer(window_, kNoticeTimer);
 }
 
 void StreamPlayer::Deliver(const Notice& notice) {
     switch (notice.kind) {
         case Notice::Kind::State:
-            // A playback that reached its end or failed for good is over; the next Play starts anew.
-            if (notice.state == kPlayStateStopped || notice.state == kPlayStateReady) session_.reset();
+            // A playback that reached its end or failed for good is over; the next Play starts
+            // anew, and nothing it still reports is heard after its last state.
+            if (notice.state == kPlayStateStopped || notice.state == kPlayStateReady) EndSession();
             if (listener_) listener_->OnPlayStateChange(notice.state);
             break;
         case Notice::Kind::Title:

@@ -47,10 +47,11 @@ private:
     void TakeNotices();
     void Deliver(const Notice& notice);
     void EndSession();
+    void WatchNotices();
 
     std::wstring url_;
     StreamParts parts_;
-    std::shared_ptr<NoticeBox> notices_ = std::make_shared<NoticeBox>();
+    std::shared_ptr<NoticeBox> notices_;
     std::shared_ptr<std::atomic<int>> volume_ = std::make_shared<std::atomic<int>>(100);
     std::shared_ptr<StreamSession> session_;
     uint64_t generation_ = 0;

@@ -46,9 +46,7 @@ std::shared_ptr<StreamSession> StreamSession::Start(std::wstring url, uint64_t g
         std::thread([session] { session->RunOutput(); }).detach();
     } catch (const std::system_error&) {
         // No thread to be had: say so (before abandoning, which silences the session).
-        session->PostText(Notice::Kind::Failure, FailureText(Failure{FailureCause::Other, 0}));
-        session->PostState(10);
-        session->Abandon();
+        session->EndWithFailure(Failure{FailureCause::Other, 0});
     }
     return session;
 }
@@ -56,13 +54,24 @@ std::shared_ptr<StreamSession> StreamSession::Start(std::wstring url, uint64_t g
 StreamSession::StreamSession(std::wstring url, uint64_t generation, std::shared_ptr<NoticeBox> notices,
                              std::shared_ptr<const std::atomic<int>> volume, const StreamParts& parts)
     : url_(std::move(url)), generation_(generation), notices_(std::move(notices)), volume_(std::move(volume)),
-      parts_(parts) {}
+      parts_(parts) {
+    // A state goes into the box under the lock that decided it: the worker's and the output's
+    // changes arrive in the order they happened.
+    state_.SetPublisher([this](int state) {
+        if (!abandoned_) notices_->Post(Notice{Notice::Kind::State, generation_, state, {}});
+    });
+}
 
 StreamSession::~StreamSession() = default;
 
 void StreamSession::Abandon() {
     abandoned_ = true;
     queue_.Close();
+    {
+        // The worker may wait on the network: its requests are closed under it.
+        std::lock_guard lock(transportMutex_);
+        if (transport_) transport_->Cancel();
+    }
     std::lock_guard lock(waitMutex_);
     waitWake_.notify_all();
 }
@@ -73,11 +82,6 @@ void StreamSession::ReconnectNow() {
     waitWake_.notify_all();
 }
 
-void StreamSession::PostState(std::optional<int> state) {
-    if (!state || abandoned_) return;
-    notices_->Post(Notice{Notice::Kind::State, generation_, *state, {}});
-}
-
 void StreamSession::PostText(Notice::Kind kind, std::wstring text) {
     if (abandoned_) return;
     notices_->Post(Notice{kind, generation_, 0, std::move(text)});
@@ -85,19 +89,24 @@ void StreamSession::PostText(Notice::Kind kind, std::wstring text) {
 
 void StreamSession::EndWithFailure(const Failure& failure) {
     PostText(Notice::Kind::Failure, FailureText(failure));
-    PostState(10);
+    state_.Failed();
     Abandon();  // nothing more comes: the output stops with what it has
 }
 
 void StreamSession::RunConnections() {
     // The decoders are COM objects; this worker is their apartment.
     ComApartment apartment(COINIT_MULTITHREADED);
-    std::unique_ptr<HttpTransport> transport = parts_.transport();
+    std::shared_ptr<HttpTransport> transport = parts_.transport();
+    {
+        std::lock_guard lock(transportMutex_);
+        transport_ = transport;
+        if (abandoned_ && transport) transport->Cancel();
+    }
     ReconnectBackoff backoff;
     StationListWalker list;  // when the address is a station list: which entry plays
     std::wstring address = url_;
     while (!abandoned_) {
-        PostState(state_.AttemptStarted());
+        state_.AttemptStarted();
         Outcome outcome = RunConnection(*transport, address);
         const SourceResult& r = outcome.result;
         if (abandoned_ || r.end == SourceEnd::Abandoned) break;
@@ -131,10 +140,12 @@ void StreamSession::RunConnections() {
             EndWithFailure(r.failure);
             break;
         }
-        PostState(state_.Disconnected());
+        state_.Disconnected();
         if (wait) WaitBeforeReconnect(backoff.NextDelayMs());
     }
     decoder_.reset();  // inside the apartment it was made in
+    std::lock_guard lock(transportMutex_);
+    transport_.reset();
 }
 
 void StreamSession::WaitBeforeReconnect(uint32_t requestedMs) {
@@ -166,7 +177,9 @@ StreamSession::Outcome StreamSession::RunConnection(HttpTransport& transport, co
     played_ = false;
     framesFound_ = false;
     framer_.Reset();
-    if (decoder_) decoder_->Reset();
+    // A new connection may bring another codec (a station that moved from MP3 to AAC across
+    // a restart, the next entry of a list, a redirect): its first frames choose the decoder.
+    decoder_.reset();
 
     // What the address holds: the first bytes decide over the labels.
     std::vector<uint8_t> first(kSniffBytes);
@@ -188,7 +201,8 @@ StreamSession::Outcome StreamSession::RunConnection(HttpTransport& transport, co
 
     if (IsPlaylist(kind)) {
         // Playlists are small: read them whole, then look again with all of the text.
-        if (!ReadRest(*body, first, kMaxPlaylistBytes, result.failure)) {
+        if (!ReadRest(*body, first, kMaxPlaylistBytes, result.failure, [this] { return abandoned_.load(); })) {
+            if (abandoned_) return {{SourceEnd::Abandoned, {}}, false, {}, {}};
             if (result.failure.cause == FailureCause::Unsupported) result.failure = Failure{FailureCause::BadPlaylist, 0};
             return outcome;
         }
@@ -321,8 +335,18 @@ void StreamSession::ResetDecoding() {
 
 void StreamSession::MarkTitle(const std::string& utf8) { queue_.PushTitle(DecodeTitle(utf8)); }
 
+void StreamSession::ReserveSoundMs(uint32_t ms) { queue_.ReserveMs(ms); }
+
 bool StreamSession::DecodeFrame(const AudioFrame& frame, Failure& failure) {
     framesFound_ = true;
+    if (frame.codec == AudioCodec::Aac && frame.adts.rawBlocks > 1) {
+        // Several AAC blocks in one ADTS frame: the decoders take one block per access unit.
+        failure = Failure{FailureCause::Unsupported, 0};
+        return false;
+    }
+    // The stream changed its rate, channels or codec mid-way (a programme handed to another
+    // encoder): the frames of the new format get a decoder of their own.
+    if (frame.newFormat) decoder_.reset();
     if (!decoder_) {
         decoder_ = parts_.decoder(frame);
         if (!decoder_) {
@@ -346,18 +370,31 @@ void StreamSession::RunOutput() {
     pump.Silence();
 }
 
-void StreamSession::OnSoundStarted() { PostState(state_.SoundStarted()); }
+void StreamSession::OnSoundStarted() {
+    state_.SoundStarted();
+    if (deviceWasMissing_) {
+        // The second line said there was no device; it shows the title again.
+        deviceWasMissing_ = false;
+        PostText(Notice::Kind::Title, lastTitle_);
+    }
+}
 
 void StreamSession::OnUnderrun() {
     ++underruns_;
-    PostState(state_.Underrun());
+    state_.Underrun();
 }
 
-void StreamSession::OnTitleHeard(const std::wstring& title) { PostText(Notice::Kind::Title, title); }
+void StreamSession::OnTitleHeard(const std::wstring& title) {
+    lastTitle_ = title;
+    PostText(Notice::Kind::Title, title);
+}
 
-void StreamSession::OnEndHeard() {
-    PostState(8);
-    PostState(1);
+void StreamSession::OnEndHeard() { state_.EndHeard(); }
+
+void StreamSession::OnDeviceMissing() {
+    deviceWasMissing_ = true;
+    state_.DeviceMissing();
+    PostText(Notice::Kind::Failure, kNoSoundDeviceText);
 }
 
 }  // namespace zarvio::stream

@@ -36,6 +36,8 @@ struct StreamParts {
     // Given the wait the reconnect policy asks for, returns the wait to really make (tests shorten
     // it and record the request). Unset: the requested wait.
     std::function<uint32_t(uint32_t requestedMs)> reconnectWait;
+    // How the player's notices wake its window (unset: PostMessageW).
+    NoticeBox::Wake wake;
 };
 
 class StreamSession final : public std::enable_shared_from_this<StreamSession>,
@@ -74,16 +76,16 @@ private:
     void EndWithFailure(const Failure& failure);
     void RunOutput();
 
-    void PostState(std::optional<int> state);
     void PostText(Notice::Kind kind, std::wstring text);
 
     // MediaFeed, on the worker thread.
     bool Abandoned() const override { return abandoned_; }
-    void Connected() override { PostState(state_.Connected()); }
+    void Connected() override { state_.Connected(); }
     bool FeedAudio(std::span<const uint8_t> bytes, Failure& failure) override;
     bool EndOfAudio(Failure& failure) override;
     void ResetDecoding() override;
     void MarkTitle(const std::string& utf8) override;
+    void ReserveSoundMs(uint32_t ms) override;
     bool Sleep(uint32_t ms) override;
     uint64_t Underruns() const override { return underruns_; }
     bool DecodeFrame(const AudioFrame& frame, Failure& failure);
@@ -93,7 +95,7 @@ private:
     void OnUnderrun() override;
     void OnTitleHeard(const std::wstring& title) override;
     void OnEndHeard() override;
-    void OnDeviceMissing() override {}
+    void OnDeviceMissing() override;
 
     const std::wstring url_;
     const uint64_t generation_;
@@ -102,6 +104,8 @@ private:
     const StreamParts parts_;
 
     std::atomic<bool> abandoned_{false};
+    std::mutex transportMutex_;
+    std::shared_ptr<HttpTransport> transport_;  // the worker's, for Abandon to cancel
     std::atomic<uint64_t> underruns_{0};
     PcmQueue queue_;
     SessionState state_;
@@ -114,6 +118,9 @@ private:
     std::mutex waitMutex_;
     std::condition_variable waitWake_;
     bool reconnectNow_ = false;
+    // Output thread only.
+    std::wstring lastTitle_;        // the title heard last
+    bool deviceWasMissing_ = false;  // the now-playing line says so until sound starts again
 };
 
 }  // namespace zarvio::stream

@@ -78,15 +78,39 @@ void ConfigureSession(HINTERNET session) {
     }
 }
 
+// A request handle in the canceller's charge: closed here, or by Cancel from another thread.
+class Request {
+public:
+    Request(std::shared_ptr<RequestCanceller> canceller, HINTERNET handle)
+        : canceller_(std::move(canceller)), handle_(handle) {}
+    ~Request() {
+        if (handle_) canceller_->Close(handle_);
+    }
+    Request(Request&& o) noexcept : canceller_(std::move(o.canceller_)), handle_(std::exchange(o.handle_, nullptr)) {}
+    Request(const Request&) = delete;
+    Request& operator=(const Request&) = delete;
+    Request& operator=(Request&&) = delete;
+    HINTERNET get() const { return handle_; }
+    bool Cancelled() const { return canceller_->Cancelled(); }
+
+private:
+    std::shared_ptr<RequestCanceller> canceller_;
+    HINTERNET handle_;
+};
+
 class WinHttpBody final : public HttpBody {
 public:
-    WinHttpBody(std::shared_ptr<WinHttpHandle> session, WinHttpHandle connect, WinHttpHandle request,
+    WinHttpBody(std::shared_ptr<WinHttpHandle> session, WinHttpHandle connect, Request request,
                 std::optional<uint64_t> contentLength)
         : session_(std::move(session)), connect_(std::move(connect)), request_(std::move(request)),
           contentLength_(contentLength) {}
 
     std::optional<size_t> Read(uint8_t* buffer, size_t capacity, Failure& failure) override {
         if (ended_ || capacity == 0) return 0;
+        if (request_.Cancelled()) {  // its handle is closed
+            failure = Failure{FailureCause::Other, 0};
+            return std::nullopt;
+        }
         DWORD available = 0;
         if (!WinHttpQueryDataAvailable(request_.get(), &available)) {
             failure = FailureOfWinHttpError(GetLastError(), true);
@@ -116,13 +140,43 @@ private:
     // Declared in this order so the request closes first and the session (shared) last.
     std::shared_ptr<WinHttpHandle> session_;
     WinHttpHandle connect_;
-    WinHttpHandle request_;
+    Request request_;
     std::optional<uint64_t> contentLength_;
     uint64_t received_ = 0;
     bool ended_ = false;
 };
 
 }  // namespace
+
+bool RequestCanceller::Adopt(HINTERNET request) {
+    std::lock_guard lock(mutex_);
+    if (cancelled_) {
+        WinHttpCloseHandle(request);
+        return false;
+    }
+    open_.push_back(request);
+    return true;
+}
+
+void RequestCanceller::Close(HINTERNET request) {
+    std::lock_guard lock(mutex_);
+    const auto at = std::find(open_.begin(), open_.end(), request);
+    if (at == open_.end()) return;  // Cancel closed it
+    open_.erase(at);
+    WinHttpCloseHandle(request);
+}
+
+void RequestCanceller::Cancel() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    for (HINTERNET request : open_) WinHttpCloseHandle(request);
+    open_.clear();
+}
+
+bool RequestCanceller::Cancelled() {
+    std::lock_guard lock(mutex_);
+    return cancelled_;
+}
 
 Failure FailureOfWinHttpError(DWORD error, bool reading) {
     // Wine's WinHTTP passes some socket errors through as they are.
@@ -197,13 +251,18 @@ std::unique_ptr<HttpBody> WinHttpTransport::Open(const HttpRequest& request, Htt
             failure = FailureOfWinHttpError(GetLastError(), false);
             return nullptr;
         }
-        WinHttpHandle req(WinHttpOpenRequest(connect.get(), L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                             WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                             parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
-        if (!req) {
+        HINTERNET opened = WinHttpOpenRequest(connect.get(), L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                              WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                              parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
+        if (!opened) {
             failure = FailureOfWinHttpError(GetLastError(), false);
             return nullptr;
         }
+        if (!canceller_->Adopt(opened)) {
+            failure = Failure{FailureCause::Other, 0};
+            return nullptr;
+        }
+        Request req(canceller_, opened);
         // We follow redirects ourselves: each hop counts, and https may lead to http (the
         // audio is public; WinHTTP's own policy refuses that step by default).
         DWORD feature = WINHTTP_DISABLE_REDIRECTS;

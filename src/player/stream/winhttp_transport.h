@@ -6,6 +6,8 @@
 #include <winhttp.h>
 
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "platform/handles.h"
 #include "player/stream/http_transport.h"
@@ -22,16 +24,36 @@ using WinHttpHandle = UniqueHandle<HINTERNET, WinHttpHandleTraits>;
 // while reading a body (a timeout then is a stall, not an unanswered request).
 Failure FailureOfWinHttpError(DWORD error, bool reading);
 
+// The open requests of one transport, which another thread may cut short: closing a request
+// handle ends the WinHTTP calls pending on it.
+class RequestCanceller {
+public:
+    // Takes charge of closing the request. False (the request closed) after Cancel.
+    bool Adopt(HINTERNET request);
+    // Closes the request, unless Cancel closed it already.
+    void Close(HINTERNET request);
+    // Closes every open request; requests adopted later are refused.
+    void Cancel();
+    bool Cancelled();
+
+private:
+    std::mutex mutex_;
+    bool cancelled_ = false;
+    std::vector<HINTERNET> open_;
+};
+
 // One WinHTTP session; its bodies keep it alive (they share it), so a body may outlive the
-// transport. The transport and its bodies are used on one thread, which closes their handles.
+// transport. The transport and its bodies are used on one thread, apart from Cancel.
 class WinHttpTransport final : public HttpTransport {
 public:
     WinHttpTransport();
     std::unique_ptr<HttpBody> Open(const HttpRequest& request, HttpResponse& response,
                                    Failure& failure) override;
+    void Cancel() override { canceller_->Cancel(); }
 
 private:
     std::shared_ptr<WinHttpHandle> session_;
+    std::shared_ptr<RequestCanceller> canceller_ = std::make_shared<RequestCanceller>();
 };
 
 }  // namespace zarvio::stream
