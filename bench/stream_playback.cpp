@@ -3,6 +3,7 @@
 // Figure 7: CPU per minute of playback against its floor in the same run: the system's decoder
 // on the same bytes plus the sink playing the same PCM from memory; target within 1.5x.
 // Figure 8: memory while playing, above the idle process; target at most 8 MiB.
+// Figure 11: CPU while the station is down after a short burst, as a share of one core.
 // Figures 9 and 10: the same as 6 and 7 on a local live HLS window of 2 s AAC segments in
 // MPEG-TS (first sample target under 1 s; the floor decodes the same tone as ADTS AAC).
 #include "stream_playback.h"
@@ -154,6 +155,21 @@ Playback MeasurePlayback(const std::wstring& url, double seconds) {
     return p;
 }
 
+// CPU of the process over `seconds` while its station is down: a quarter of a second of audio
+// came (too little to start), then every reconnect is answered 503. As a share of one core.
+double DownStationCpuShare(const std::wstring& url, double seconds) {
+    stream::StreamPlayer player(url);
+    player.Play();
+    Pump(1000);  // the burst came and the first 503s were answered
+    const double cpu0 = CpuSeconds();
+    Stopwatch w;
+    Pump(seconds * 1000);
+    const double share = (CpuSeconds() - cpu0) / (w.Milliseconds() / 1000);
+    player.Stop();
+    Pump(200);
+    return share;
+}
+
 void ReportCpu(const char* figure, double cpu, double floor, double seconds, const char* floorText) {
     const double perMinute = cpu / seconds * 60, floorPerMinute = floor / seconds * 60;
     Report(figure, Format("%.2f s | floor (%s) %.2f s | ratio %.2fx, target <= 1.5x: %s", perMinute, floorText,
@@ -184,6 +200,13 @@ void RunStreamFigures(const std::wstring& serverBase, const std::wstring& mediaD
     const std::string aac = ReadFileBytes(mediaDir + L"\\tone_44100_stereo.aac").value_or(std::string());
     ReportCpu("10 CPU per minute of HLS", hlsPlay.cpu, FloorCpu(aac, seconds), seconds,
               "decode the same tone as AAC + play its PCM from memory");
+
+    // 0.25 s of 128 kbit/s MP3 (4000 bytes), then the station is down.
+    const std::wstring down = serverBase + L"/stream?file=tone_44100_stereo.mp3&metaint=0&burst=0.25&speed=0"
+                                           L"&drop=4000&down_after=1&bench=" + std::to_wstring(GetTickCount64());
+    const double share = DownStationCpuShare(down, 10);
+    Report("11 CPU, station down", Format("%.2f%% of one core over 10 s waiting to reconnect after a 0.25 s burst"
+                                          " | target < 1%%: %s", share * 100, Verdict(share < 0.01)));
 }
 
 }  // namespace zarvio::bench

@@ -56,5 +56,28 @@ TEST(SessionState, RunningDryWhileConnectingKeepsConnectingAndRepeatsNothing) {
     EXPECT_EQ(x.states, (std::vector<int>{9, 6}));
 }
 
+TEST(SessionState, AfterTheLastStateNothingMoreIsShownAndEachIsPublishedAsDecided) {
+    SessionState s;
+    std::vector<int> published;
+    s.SetPublisher([&](int state) { published.push_back(state); });
+    s.AttemptStarted();
+    s.Connected();
+    s.DeviceMissing();     // no device: buffering, whatever the connection does
+    s.SoundStarted();
+    s.Failed();
+    s.Underrun();          // the output's late news of a playback that is over
+    s.AttemptStarted();
+    EXPECT_EQ(published, (std::vector<int>{9, 6, 3, 10}));
+    SessionState file;
+    std::vector<int> ended;
+    file.SetPublisher([&](int state) { ended.push_back(state); });
+    file.AttemptStarted();
+    file.Connected();
+    file.SoundStarted();
+    file.EndHeard();
+    file.Underrun();
+    EXPECT_EQ(ended, (std::vector<int>{9, 6, 3, 8, 1}));
+}
+
 }  // namespace
 }  // namespace zarvio::stream

@@ -26,6 +26,7 @@ Endpoints (query parameters in brackets; sizes in bytes, times in seconds):
                 [name=icy-name] [noise=N: N random bytes before the audio; "all": noise only]
                 [drop=N: end after N body bytes] [drop_mode=close|reset]
                 [stall=N: stop sending after N body bytes] [stall_for=30: then close]
+                [down_after=N: from the N+1-th request of this same address on, 503]
   /media/PATH   A file of the media folder with Content-Length, Range (206, 416) and keep-alive.
                 [type=...] [truncate=N: announce the whole length, send N bytes, close]
   /redirect     [to=URL (absolute or relative)] [code=302] [n=1: hops before `to`; n=10 over
@@ -354,6 +355,9 @@ class TitleSchedule:
 
 @route("/stream")
 def stream_endpoint(req, query):
+    if "down_after" in query and req.server.log.snapshot()["targets"].get(req.path, 0) > int(query["down_after"]):
+        req.send_simple(503, b"the station is down\n")
+        return
     name = query.get("file", "tone_44100_stereo.mp3")
     noise = query.get("noise", "0")
     data = None if noise == "all" else media_file(req, name)
