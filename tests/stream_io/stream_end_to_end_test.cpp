@@ -52,6 +52,18 @@ struct EndToEnd : ::testing::Test {
         player->SetListener(&heard);
         player->Play();
     }
+    // Pumps messages until the device was given `seconds` more audio than now: a wait for what
+    // the test then looks at, however slowly a loaded machine gets there.
+    void HearMore(double seconds) {
+        const double from = HeardSeconds();
+        EXPECT_TRUE(PumpUntil([&] { return HeardSeconds() >= from + seconds; }, static_cast<DWORD>(seconds * 1000) + 30000))
+            << "the device was not given " << seconds << " s more";
+    }
+    double HeardSeconds() {
+        std::lock_guard l(log->mutex);
+        if (log->opened.empty()) return 0;
+        return static_cast<double>(log->samples.size()) / log->opened.back().channels / log->opened.back().sampleRate;
+    }
     size_t Waits() {
         std::lock_guard lock(*waitsMutex);
         return waits->size();
@@ -91,7 +103,7 @@ TEST_F(EndToEnd, AnIcyMp3StreamPlaysWithItsTitlesInStep) {
 
 TEST_F(EndToEnd, TitlesInTheAnsiCodePageAreReadToo) {
     Play(L"/stream?file=tone_22050_mono.mp3&metaint=4000&titles=%E4%B8%AD%E6%96%87%E5%8F%B0&charset=gbk&title_every=60");
-    ASSERT_TRUE(PumpUntil([&] { return !heard.titles.empty(); }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return !heard.titles.empty(); }, 20000));
     EXPECT_EQ(heard.titles[0], L"中文台");
     ExpectTheTone(1);
     EXPECT_EQ(Format().sampleRate, 22050);
@@ -99,27 +111,27 @@ TEST_F(EndToEnd, TitlesInTheAnsiCodePageAreReadToo) {
 
 TEST_F(EndToEnd, OldServersAnsweringIcy200PlayToo) {
     Play(L"/stream?file=tone_48000_stereo.mp3&status=icy&metaint=0");
-    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 8000));
-    test::PumpFor(1000);
+    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 20000));
+    HearMore(1);
     ExpectTheTone(2);
 }
 
 TEST_F(EndToEnd, AacAndLayerTwoStreamsPlay) {
     Play(L"/stream?file=tone_44100_stereo.aac&metaint=8192&type=audio/aacp");
-    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 8000));
-    test::PumpFor(1000);
+    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 20000));
+    HearMore(1);
     ExpectTheTone(2);
     player.reset();
     log = std::make_shared<test::SinkLog>();
     heard = {};
     Play(L"/stream?file=tone_44100_stereo.mp2&metaint=0");
-    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying) || heard.Saw(kPlayStateReady); }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying) || heard.Saw(kPlayStateReady); }, 20000));
     if (heard.Saw(kPlayStateReady)) {
         // No decoder of this system takes Layer II: then it must say so, not stay silent.
         EXPECT_EQ(heard.failures.at(0), L"无法播放此电台（系统缺少此格式的解码器）");
         return;
     }
-    test::PumpFor(1000);
+    HearMore(1);
     ExpectTheTone(2);
 }
 
@@ -132,26 +144,26 @@ TEST_F(EndToEnd, NoiseIsRefusedAndNoiseBeforeAudioIsSkipped) {
     player.reset();
     heard = {};
     Play(L"/stream?file=tone_44100_stereo.mp3&noise=20000&metaint=0");
-    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 8000));
-    test::PumpFor(800);
+    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 20000));
+    HearMore(0.8);
     ExpectTheTone(2);
 }
 
 TEST_F(EndToEnd, RedirectsAreFollowedAndStatusesDecideBetweenRetryAndGivingUp) {
     Play(L"/redirect?n=3&to=/stream%3Ffile%3Dtone_44100_stereo.mp3");
-    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 20000));
     player.reset();
 
     heard = {};
     Play(L"/status?code=404");
-    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStateReady); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStateReady); }, 20000));
     EXPECT_EQ(heard.failures.at(0), L"无法播放此电台（HTTP 404）");
     EXPECT_EQ(Waits(), 0u);
     player.reset();
 
     heard = {};
     Play(L"/status?code=503");
-    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 2; }, 5000)) << "503 is retried";
+    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 2; }, 20000)) << "503 is retried";
     EXPECT_TRUE(heard.failures.empty());
 }
 
@@ -175,10 +187,10 @@ TEST_F(EndToEnd, DropsAndStallsReconnectByThemselves) {
 
 TEST_F(EndToEnd, ATrickleBuffersThenPlaysWithoutFault) {
     Play(L"/stream?file=tone_44100_stereo.mp3&speed=0.6&burst=0");
-    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return heard.Saw(kPlayStatePlaying); }, 20000));
     EXPECT_EQ(heard.states[1], kPlayStateBuffering);
     // Slower than real time: the device runs dry and waits for half a second again.
-    EXPECT_TRUE(PumpUntil([&] { return heard.states.back() == kPlayStateBuffering; }, 8000));
+    EXPECT_TRUE(PumpUntil([&] { return heard.states.back() == kPlayStateBuffering; }, 20000));
     EXPECT_TRUE(heard.failures.empty());
 }
 

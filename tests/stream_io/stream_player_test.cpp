@@ -101,7 +101,7 @@ FakeAnswer LiveAnswer(int frames, FakeAnswer::Then then = FakeAnswer::Then::Stal
 TEST_F(StreamPlayerTest, ConnectsBuffersPlaysAndStopsAtOnce) {
     script->answers = {LiveAnswer(400)};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 20000));
     EXPECT_EQ(rec.states, (std::vector<int>{9, 6, 3}));
     EXPECT_EQ(script->opened.at(0), L"http://radio.test/live");
     {
@@ -129,7 +129,7 @@ TEST_F(StreamPlayerTest, TheVolumeIsHeardAsASquaredGain) {
     player->SetListener(&rec);
     player->SetVolume(50);
     player->Play();
-    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 20000));
     std::lock_guard l(log->mutex);
     EXPECT_EQ(log->samples.front(), 1250);
 }
@@ -161,7 +161,7 @@ TEST_F(StreamPlayerTest, TitlesAreShownWhenTheAudioAfterThemIsHeard) {
     a.body = IcyBody(Mp3Frames(400), interval, {{1, "\xE4\xB8\xAD\xE6\x96\x87"}, {4, "Guns N' Roses - Patience"}});
     script->answers = {a};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return rec.titles.size() >= 2; }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return rec.titles.size() >= 2; }, 20000));
     EXPECT_EQ(rec.titles[0], L"中文") << "UTF-8 titles are read as UTF-8";
     EXPECT_EQ(rec.titles[1], L"Guns N' Roses - Patience") << "an apostrophe inside the title survives";
     const uint64_t position = 80 * 1152;  // audio frames before the second title
@@ -173,7 +173,7 @@ TEST_F(StreamPlayerTest, RetriedFailuresReconnectWithGrowingWaits) {
     refused.openFailure = Failure{FailureCause::ConnectionRefused, 0};
     script->answers = {refused};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 7; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 7; }, 20000));
     player->Stop();
     std::lock_guard l(*waitsMutex);
     EXPECT_EQ(std::vector<uint32_t>(waits->begin(), waits->begin() + 7),
@@ -184,7 +184,7 @@ TEST_F(StreamPlayerTest, RetriedFailuresReconnectWithGrowingWaits) {
 TEST_F(StreamPlayerTest, AConnectionThatPlayedStartsTheWaitsAfresh) {
     script->answers = {LiveAnswer(60, FakeAnswer::Then::Drop)};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 3; }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 3; }, 20000));
     player->Stop();
     std::lock_guard l(*waitsMutex);
     EXPECT_EQ((*waits)[0], 500u);
@@ -214,7 +214,7 @@ TEST_F(StreamPlayerTest, FinalFailuresSayWhyAndStopTrying) {
         rec.states.clear();
         rec.failures.clear();
         Start();
-        ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStateReady); }, 5000)) << c.text;
+        ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStateReady); }, 20000)) << c.text;
         ASSERT_EQ(rec.failures.size(), 1u);
         EXPECT_EQ(rec.failures[0], c.text);
         test::PumpFor(100);
@@ -231,7 +231,7 @@ TEST_F(StreamPlayerTest, BusyServersAreRetried) {
         script->answers = {busy, LiveAnswer(400)};
         rec.states.clear();
         Start();
-        ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 5000)) << status;
+        ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 20000)) << status;
         EXPECT_EQ(script->opens(), 2);
         player->Stop();
     }
@@ -242,7 +242,7 @@ TEST_F(StreamPlayerTest, AFileEndsWithMediaEndedThenStopped) {
     file.contentLength = file.body.size();
     script->answers = {file};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStateStopped); }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStateStopped); }, 20000));
     EXPECT_EQ(rec.states, (std::vector<int>{9, 6, 3, 8, 1}));
     EXPECT_EQ(log->writtenFrames(), 100u * 1152u) << "every frame of the file was heard";
     player->Play();
@@ -254,7 +254,7 @@ TEST_F(StreamPlayerTest, ABodyCutShortOfItsLengthIsADrop) {
     cut.contentLength = cut.body.size() + 1000;
     script->answers = {cut};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 1; }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 1; }, 20000));
     EXPECT_FALSE(rec.Saw(kPlayStateMediaEnded));
 }
 
@@ -262,14 +262,14 @@ TEST_F(StreamPlayerTest, WakingFromSleepCutsAReconnectWaitShort) {
     realWaitMs = 30000;  // the wait really lasts: only the wake-up can end it in time
     script->answers = {LiveAnswer(40, FakeAnswer::Then::Drop), LiveAnswer(400)};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 1 && rec.states.size() >= 4; }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return Waits() >= 1 && rec.states.size() >= 4; }, 20000));
     EXPECT_EQ(rec.states, (std::vector<int>{9, 6, 3, 6}));
     const ULONGLONG woke = GetTickCount64();
     player->SystemResumed();
     ASSERT_TRUE(PumpUntil([&] { return rec.states.size() > 4; }, 20000));
     EXPECT_EQ(rec.states[4], kPlayStateTransitioning);
     EXPECT_LE(GetTickCount64() - woke, 20000u) << "long before the 30 s wait would have ended";
-    EXPECT_TRUE(PumpUntil([&] { return rec.states.back() == kPlayStatePlaying; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return rec.states.back() == kPlayStatePlaying; }, 20000));
 }
 
 TEST_F(StreamPlayerTest, WindowsMediaContentIsHandedOver) {
@@ -282,7 +282,7 @@ TEST_F(StreamPlayerTest, WindowsMediaContentIsHandedOver) {
     player->SetListener(&rec);
     player->SetHandOver([&](const std::wstring& url) { handedOver = url; });
     player->Play();
-    ASSERT_TRUE(PumpUntil([&] { return !handedOver.empty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !handedOver.empty(); }, 20000));
     EXPECT_EQ(handedOver, L"http://radio.test/wma");
     EXPECT_FALSE(player->Active());
     EXPECT_FALSE(rec.Saw(kPlayStateReady));
@@ -291,7 +291,7 @@ TEST_F(StreamPlayerTest, WindowsMediaContentIsHandedOver) {
 TEST_F(StreamPlayerTest, TheEmptyAddressStopsAndPlaysNothing) {
     script->answers = {LiveAnswer(400)};
     Start();
-    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return rec.Saw(kPlayStatePlaying); }, 20000));
     EXPECT_EQ(player->SetUrl(L""), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return rec.states.back() == kPlayStateStopped; }, 10000));
     EXPECT_EQ(player->Play(), S_OK);

@@ -162,8 +162,8 @@ TEST(WaveOutSink, WaitForBlockWakesWhenTheDeviceFinishesOne) {
     auto sink = CreateWaveOutSink(device);
     ASSERT_TRUE(sink->Open(kStereo));
     auto t0 = Clock::now();
-    sink->WaitForBlock(2000);  // nothing in flight: nothing to wait for
-    EXPECT_LT(MsSince(t0), 100);
+    sink->WaitForBlock(30000);  // nothing in flight: nothing to wait for
+    EXPECT_LT(MsSince(t0), 10000);
 
     const auto samples = Counting(kBlockFrames, 2);
     for (int i = 0; i < kSinkBlocks; ++i) ASSERT_TRUE(sink->Write(samples.data(), kBlockFrames));
@@ -181,7 +181,7 @@ TEST(WaveOutSink, WaitForBlockWakesWhenTheDeviceFinishesOne) {
     const long long waited = MsSince(t0);
     player.join();
     EXPECT_GE(waited, 30);
-    EXPECT_LT(waited, 1000);
+    EXPECT_LT(waited, 4000) << "woken by the finished block, not by the 5 s timeout";
     EXPECT_EQ(sink->FreeBlocks(), 1);
 }
 
@@ -258,7 +258,7 @@ TEST(WaveOutSink, WritingToAStuckDeviceGivesUpWithinAFewBlocks) {
     for (int i = 0; i < kSinkBlocks; ++i) ASSERT_TRUE(sink->Write(samples.data(), kBlockFrames));
     const auto t0 = Clock::now();
     EXPECT_FALSE(sink->Write(samples.data(), kBlockFrames));
-    EXPECT_LT(MsSince(t0), 1000);
+    EXPECT_LT(MsSince(t0), 10000) << "the writer is not held for good";
 }
 
 }  // namespace
