@@ -1,6 +1,7 @@
-; Zarvio's installer, zarvio-<version>-setup.exe. Built by packaging/make-setup.sh:
+; Zarvio's installer, zarvio-<version>-setup.exe, made by the build (packaging/CMakeLists.txt):
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.0.16 -DSTAGE=<folder> -DICON=<zarvio.ico> -DOUTFILE=<setup.exe> zarvio.nsi
-; STAGE holds what a copy of Zarvio needs: zarvio.exe, README.txt and the shipped station files.
+; with absolute paths. STAGE holds what a copy of Zarvio needs: zarvio.exe, README.txt and the
+; shipped station files.
 ;
 ; Command line, beside NSIS's own /S (silent) and /D=folder (last, unquoted):
 ;   /CurrentUser   for this user only, in %LOCALAPPDATA%\Programs\Zarvio (the default; no
@@ -321,18 +322,24 @@ Function ModePageCreate
   !insertmacro MUI_HEADER_TEXT "选择安装方式" "为谁安装 Zarvio？"
   nsDialogs::Create 1018
   Pop $R1
-  ${NSD_CreateRadioButton} 0 0u 100% 12u "只为我安装（推荐）"
+  ; The two choices first, one radio group that the arrow keys walk; the explanations after
+  ; them, the first of which ends the group.
+  ${NSD_CreateFirstRadioButton} 0 0u 100% 12u "只为我安装（推荐）"
   Pop $ModeRadioUser
+  ${NSD_CreateAdditionalRadioButton} 0 46u 100% 12u "为这台电脑的所有用户安装"
+  Pop $ModeRadioAll
   ${NSD_CreateLabel} 12u 14u -12u 24u "安装到 %LOCALAPPDATA%\Programs\Zarvio，不需要管理员权限。Zarvio 可以在程序旁边保存电台列表、音量和错误日志。"
   Pop $R1
-  ${NSD_CreateRadioButton} 0 46u 100% 12u "为这台电脑的所有用户安装"
-  Pop $ModeRadioAll
+  ${NSD_AddStyle} $R1 ${WS_GROUP}
   ${NSD_CreateLabel} 12u 60u -12u 36u "安装到 Program Files，需要管理员权限。普通用户不能写入这个文件夹：在那里 Zarvio 无法保存电台列表、音量和错误日志的更改。"
   Pop $R1
+  ; The keyboard starts on the choice made, so the arrow keys change it at once.
   ${If} $AllUsers == 1
     ${NSD_Check} $ModeRadioAll
+    ${NSD_SetFocus} $ModeRadioAll
   ${Else}
     ${NSD_Check} $ModeRadioUser
+    ${NSD_SetFocus} $ModeRadioUser
   ${EndIf}
   nsDialogs::Show
 FunctionEnd

@@ -4,8 +4,9 @@
 # installed program's main window, an upgrade from an older version while that program runs
 # (it is asked to end, and the user's station files stay byte for byte), the silent uninstall
 # (everything goes but the user's files and other copies' autostart values); and an install for
-# all users into a folder named with /D=, started from its shortcut and removed again.
-#   install_test.sh SETUP_EXE PORTABLE_ZIP ZARVIO_EXE SOURCE_ROOT STAGE_DIR ICON
+# all users into a folder named with /D=, started from its shortcut, then uninstalled through the
+# uninstaller's pages with Yes to its question about the station files.
+#   install_test.sh SETUP_EXE PORTABLE_ZIP ZARVIO_EXE SOURCE_ROOT STAGE_DIR ICON MAKENSIS
 # Ends by itself within bounded waits and stops only the programs it started.
 set -u
 setup="$1"
@@ -14,6 +15,7 @@ exe="$3"
 root="$4"
 stage="$5"
 icon="$6"
+makensis="$7"
 if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null 2>&1; then
     echo "no X display or no xdotool: skipped"
     exit 77
@@ -25,7 +27,7 @@ source "$root/scripts/wine-env.sh"
 # Shortcuts would otherwise become menu entries of the Linux desktop.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 version="$(basename "$setup" | sed -n 's/^zarvio-\(.*\)-setup\.exe$/\1/p')"
-old_version=1.0.15
+old_version=1.0.15  # any version before this one: the installer is made from the same files
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarvio'
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 shipped=(zarvtai.mdb zarvlist.dll sound.ini)
@@ -65,9 +67,19 @@ reg_query() { wine reg query "$1" >"$work/reg.txt" 2>>"$work/wine.txt" </dev/nul
 # One value of the last queried key, as reg prints it.
 reg_value() { sed -n "s/^    $1    REG_[A-Z_]*    //p" "$work/reg.txt" | tr -d '\r'; }
 
-main_window() { xdotool search --onlyvisible --name '^Zarvio' 2>/dev/null | head -1; }
+main_window() { xdotool search --onlyvisible --name '^Zarvio正式版' 2>/dev/null | head -1; }
 main_shown() { [ -n "$(main_window)" ]; }
 main_gone() { [ -z "$(main_window)" ]; }
+focus_is() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+# The uninstaller's windows (its pages, then also its question) carry 卸载 in their titles; the
+# newest of at least $1 goes to $found.
+uninstaller_found() {
+    local ids
+    ids="$(xdotool search --onlyvisible --name '卸载' 2>/dev/null)"
+    [ "$(echo "$ids" | grep -c .)" -ge "$1" ] || return 1
+    found="$(echo "$ids" | grep -v "^${uninstaller:-none}\$" | tail -1)"
+}
+uninstaller_gone() { [ -z "$(xdotool search --onlyvisible --name '卸载' 2>/dev/null)" ]; }
 
 # The Windows folders of this prefix's user.
 wine cmd /c 'echo %LOCALAPPDATA%&echo %APPDATA%&echo %USERPROFILE%&echo %ProgramData%&echo %PUBLIC%&echo %ProgramFiles%' \
@@ -96,13 +108,13 @@ cleanup() {
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     fi
-    # The copy started from its shortcut, should the uninstaller have left it running.
+    # The copy started from its shortcut and the uninstaller, should a failed check have left
+    # them running.
     local window started_pid
-    window="$(main_window)"
-    if [ -n "$window" ]; then
+    for window in $(main_window) $(xdotool search --onlyvisible --name '卸载' 2>/dev/null); do
         started_pid="$(xdotool getwindowpid "$window" 2>/dev/null)"
         [ -n "$started_pid" ] && kill "$started_pid" 2>/dev/null
-    fi
+    done
     forget_installs
     rm -rf "$work"
 }
@@ -130,8 +142,10 @@ grep -q "Zarvio $version" "$readme" || fail "README.txt does not name version $v
 ok "the portable zip holds zarvio.exe, the shipped station files and README.txt"
 
 # --- An older version, installed silently for this user.
-bash "$root/packaging/make-setup.sh" "$old_version" "$stage" "$icon" "$work/zarvio-$old_version-setup.exe" \
-    >"$work/makensis.txt" 2>&1 || fail "makensis for $old_version: $(cat "$work/makensis.txt")"
+# Made as the build makes the current one (packaging/CMakeLists.txt), with the older version.
+"$makensis" -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$old_version" -DSTAGE="$stage" -DICON="$icon" \
+    -DOUTFILE="$work/zarvio-$old_version-setup.exe" "$root/packaging/zarvio.nsi" >"$work/makensis.txt" 2>&1 ||
+    fail "makensis for $old_version: $(cat "$work/makensis.txt")"
 win "$work/zarvio-$old_version-setup.exe" /S || fail "the silent install ended with $?"
 for f in zarvio.exe README.txt uninst.exe "${shipped[@]}"; do
     [ -f "$user_dir/$f" ] || fail "no $f in $user_dir"
@@ -212,14 +226,24 @@ reg_query "HKLM\\$uninstall_key" || fail "no Uninstall key in the machine's hive
 ! reg_query "HKCU\\$uninstall_key" || fail "an install for all users wrote the user's Uninstall key"
 win start /unix "$common_menu" || fail "the shortcut did not start"
 wait_for 600 main_shown || fail "the shortcut started no main window"
-win "$machine_dir/uninst.exe" /S || fail "the uninstaller ended with $?"
-wait_for 1200 test ! -e "$machine_dir/uninst.exe" || fail "the uninstaller did not finish"
-wait_for 100 main_gone || fail "the uninstaller left the program running"
-[ ! -e "$machine_dir/zarvio.exe" ] || fail "zarvio.exe is still there"
+# The uninstaller as a person uses it: 卸载 on its first page, then Yes to its question.
+win "$machine_dir/uninst.exe" || fail "the uninstaller ended with $?"  # it goes on from a copy
+wait_for 300 uninstaller_found 1 || fail "the uninstaller showed no window"
+uninstaller="$found"
+wait_for 100 focus_is "$uninstaller" || fail "the uninstaller does not have the keyboard focus"
+xdotool key Return
+wait_for 600 uninstaller_found 2 || fail "the uninstaller did not ask about the station files"
+question="$found"
+main_gone || fail "the program still ran when the uninstaller came to the question"
+wait_for 100 focus_is "$question" || fail "the question does not have the keyboard focus"
+[ -f "$machine_dir/zarvtai.mdb" ] || fail "the station files went before the user answered"
+xdotool key y
+wait_for 600 test ! -e "$machine_dir" || fail "left in the folder after Yes: $(ls "$machine_dir" | tr '\n' ' ')"
 [ ! -e "$common_menu" ] || fail "the Start menu shortcut for all users is still there"
 ! reg_query "HKLM\\$uninstall_key" || fail "the machine's Uninstall key is still there"
-left="$(cd "$machine_dir" && ls | sort | tr '\n' ' ')"
-[ "$left" = "sound.ini zarvlist.dll zarvtai.mdb " ] || fail "left in the folder: $left"
-ok "/AllUsers /D= installed into the named folder under the machine's key; its shortcut started the program; the uninstall ended it"
+wait_for 100 focus_is "$uninstaller" || fail "the uninstaller's last page does not have the keyboard focus"
+xdotool key Return
+wait_for 300 uninstaller_gone || fail "the uninstaller's window did not close"
+ok "/AllUsers /D= installed into the named folder under the machine's key; its shortcut started the program; the uninstaller ended it, asked, and removed everything on Yes"
 
 echo "PASS: zip, install, start, upgrade, uninstall and the install for all users ($((SECONDS - started)) s)"
