@@ -102,10 +102,22 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
   Pop ${RESULT}
 !macroend
 
-; Starts this program again with administrator rights, waits for it and quits.
+; Starts this program again with administrator rights and waits for it; the error flag is set
+; when it could not be started (the user said no). The caller then quits, with a result that
+; tells whether the elevated copy did the work.
 ; PARAMS: the command line for the elevated copy; /S is added when this one is silent.
-!macro RUN_ELEVATED_AND_QUIT PARAMS
-  StrCpy $R9 "${PARAMS}"
+; The copy started so carries /Elevated and never starts another: should it still lack the
+; rights, it stops there.
+!macro RUN_ELEVATED PARAMS
+  ${GetParameters} $R9
+  ClearErrors
+  ${GetOptions} $R9 "/Elevated" $R8
+  ${IfNot} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "没有得到管理员权限。为所有用户安装或卸载 Zarvio 需要管理员权限。" /SD IDOK
+    SetErrorLevel 740  ; ERROR_ELEVATION_REQUIRED
+    Quit
+  ${EndIf}
+  StrCpy $R9 "/Elevated ${PARAMS}"
   ${If} ${Silent}
     StrCpy $R9 "/S $R9"
   ${EndIf}
@@ -114,8 +126,8 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "没有得到管理员权限。为所有用户安装或卸载 Zarvio 需要管理员权限。" /SD IDOK
     SetErrorLevel 740  ; ERROR_ELEVATION_REQUIRED
+    Quit
   ${EndIf}
-  Quit
 !macroend
 
 ; Asks every running Zarvio of this folder to end through its own exit, and waits until each
@@ -312,7 +324,15 @@ Function RelaunchElevatedUnlessAdmin
   ${If} $DirGiven == 1
     StrCpy $R2 "$R2 /D=$INSTDIR"  ; /D= comes last
   ${EndIf}
-  !insertmacro RUN_ELEVATED_AND_QUIT "$R2"
+  !insertmacro RUN_ELEVATED "$R2"
+  ; Quitting here would otherwise count as an abort.
+  ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $R1 == "${VERSION}"
+    SetErrorLevel 0
+  ${Else}
+    SetErrorLevel 2  ; the elevated copy did not install
+  ${EndIf}
+  Quit
 FunctionEnd
 
 Function ModePageCreate
@@ -391,7 +411,14 @@ Function un.onInit
     StrCpy $AllUsers 1
     !insertmacro IS_ADMIN $R1
     ${If} $R1 != "Admin"
-      !insertmacro RUN_ELEVATED_AND_QUIT "_?=$INSTDIR"
+      !insertmacro RUN_ELEVATED "_?=$INSTDIR"
+      ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+      ${If} $R1 == $INSTDIR
+        SetErrorLevel 2  ; the elevated copy did not uninstall
+      ${Else}
+        SetErrorLevel 0
+      ${EndIf}
+      Quit
     ${EndIf}
   ${EndIf}
   !insertmacro SET_CONTEXT
