@@ -29,6 +29,13 @@ struct ButtonRow {
 
 }  // namespace
 
+std::wstring DataFolderNotWritableText(const std::wstring& appDir) {
+    return L"无法写入 Zarvio 所在文件夹中的数据文件，音量、电台列表和错误日志的更改不会被保存。\r\n\r\n"
+           L"文件夹：" + appDir + L"\r\n\r\n"
+           L"Zarvio 把这些文件保存在程序旁边。为所有用户安装在 Program Files 下时，普通用户不能写入这个文件夹。"
+           L"请改为只为当前用户安装（安装程序的默认方式），或者把 Zarvio 放在可以写入的文件夹中使用。";
+}
+
 std::wstring WeekdayName(const SYSTEMTIME& date) {
     wchar_t buf[64] = {};
     SYSTEMTIME d = date;
@@ -171,14 +178,16 @@ bool MainWindow::Form_QueryUnload() {
 
 void MainWindow::Form_Unload() { hotKeys_.Unregister(); }
 
-void MainWindow::ExitProgram() {
+void MainWindow::ExitProgram() { EndProgram(true); }
+
+void MainWindow::EndProgram(bool forumPage) {
     skin::ExitSkin(hwnd());                                     // first the skin lets go,
     if (trayWanted_) (void)tray_.Remove(TrayIcon());            // then the tray icon goes
     trayWanted_ = trayShown_ = false;
     hotKeys_.Unregister();  // the media keys go back to the system before the process ends
     // Playback ends without waiting for the network: its threads let go by themselves.
     (void)player_.Stop();
-    if (services_.browser) services_.browser->Open(kForumThreadUrl);       // the forum page opens
+    if (forumPage && services_.browser) services_.browser->Open(kForumThreadUrl);  // the forum page opens
     if (services_.processExit) services_.processExit->Exit(0);             // and the process ends
 }
 
@@ -227,7 +236,7 @@ void MainWindow::List1_DblClick() {
         const std::wstring url = index >= 0 ? ListText(list2_, index) : std::wstring();
         if (const HRESULT hr = player_.SetUrl(url); FAILED(hr)) failure = static_cast<long>(hr);
     }
-    if (failure != 0) AppendErrorLog(services_.appDir, clock_.Now(), failure);
+    if (failure != 0 && !AppendErrorLog(services_.appDir, clock_.Now(), failure)) TellWriteFailure();
     const std::wstring entry = index >= 0 ? ListText(list1_, index) : std::wstring();
     stationChosen_ = true;
     nowPlaying_.SetStation(entry);
@@ -276,13 +285,25 @@ void MainWindow::StepStation(int step) {
 void MainWindow::Slider1_Change() {
     const int volume = static_cast<int>(SendMessageW(slider_, TBM_GETPOS, 0, 0));
     (void)player_.SetVolume(volume);
-    WriteVolumeFile(services_.files ? *services_.files : SystemFileWriter(), services_.appDir, volume);
+    if (!WriteVolumeFile(services_.files ? *services_.files : SystemFileWriter(), services_.appDir, volume))
+        TellWriteFailure();
+}
+
+void MainWindow::TellWriteFailure() {
+    if (writeFailureTold_) return;
+    writeFailureTold_ = true;
+    messageBox_.Show(hwnd(), DataFolderNotWritableText(services_.appDir), kDataFolderNotWritableTitle,
+                     MB_OK | MB_ICONWARNING);
 }
 
 void MainWindow::RestoreVolume() {
     const std::optional<int> stored = ReadStoredVolume(services_.appDir);
     SendMessageW(slider_, TBM_SETPOS, TRUE, stored.value_or(kDefaultVolume));
-    if (stored) {
+    if (stored && VolumeFileHolds(services_.appDir, *stored)) {
+        // The file already reads as it would be written: rewriting it changes nothing, and in a
+        // folder the user may not write to it would fail at every start.
+        (void)player_.SetVolume(*stored);
+    } else if (stored) {
         Slider1_Change();  // also when the value equals the slider's start position
     } else {
         // A file that is there but cannot be read is left as it is; the next move writes it.
@@ -362,7 +383,7 @@ void MainWindow::RunMenuCommand(int command) {
     }
 }
 
-void MainWindow::OnCommand(int id, int code, HWND) {
+void MainWindow::OnCommand(int id, int code, HWND control) {
     switch (id) {
     case kIdCommand1: if (code == BN_CLICKED) Command1_Click(); break;
     case kIdCommand2: if (code == BN_CLICKED) RunMenuCommand(kMenuEditor); break;
@@ -372,6 +393,7 @@ void MainWindow::OnCommand(int id, int code, HWND) {
     case kIdCommand6: if (code == BN_CLICKED) RunMenuCommand(kMenuSettings); break;
     case kIdCheck1: if (code == BN_CLICKED) Check1_Click(); break;
     case kIdList1: if (code == LBN_DBLCLK) List1_DblClick(); break;
+    case kMenuExit: if (code == 0 && control == nullptr) EndProgram(false); break;
     case IDOK:
         // Enter: the dialog keys report it as IDOK. In the station list it plays the selected
         // station as a double-click does; elsewhere it does nothing.

@@ -24,6 +24,17 @@ enum MenuCommand : int {
     kMenuPlay = 201, kMenuStop, kMenuEditor, kMenuSettings, kMenuAbout, kMenuExit,
 };
 
+// How another program (the installer, the uninstaller) asks a running Zarvio to end before it
+// replaces or removes the program's files: it sends the main window WM_COMMAND with kMenuExit
+// and lParam 0. The program then ends as the tray's 退出 ends it, only without the forum page,
+// which the user did not ask for. The tray menu returns its choice instead of sending it, so
+// this message only ever comes from outside. Every form of the program has the class kFormClass;
+// the others ignore the command, so a caller may send it to each form of a zarvio.exe process.
+
+// Shown once a run, on the first data file next to the program that cannot be written.
+std::wstring DataFolderNotWritableText(const std::wstring& appDir);
+inline constexpr wchar_t kDataFolderNotWritableTitle[] = L"提示";
+
 // The tray icon reports mouse actions with this private message, so that a real pointer
 // movement over the window can never be mistaken for a click on the icon.
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
@@ -47,6 +58,7 @@ public:
     // then no window is shown and no tray icon exists.
     bool Start();
 
+    // The tray's 退出: the skin lets go, the tray icon goes, the forum page opens, the process ends.
     void ExitProgram();
 
     // Operations behind the buttons and menu items.
@@ -92,6 +104,10 @@ private:
     void OnTitleChange(const std::wstring& title) override;
     void OnPlaybackFailed(const std::wstring& text) override;
     void UpdateTrayTip();
+    void EndProgram(bool forumPage);
+    // The first failed write of a run tells the user why; later ones stay quiet, so moving the
+    // slider again and again does not bring one box after another.
+    void TellWriteFailure();
 
     TrayIconData TrayIcon() const;
     void AddTrayIcon();
@@ -115,6 +131,7 @@ private:
     MediaKeyFilter mediaKeyFilter_;
     int lastListedState_ = 0;  // the last play state that changed panel 1; 0 before any
     bool stationChosen_ = false;
+    bool writeFailureTold_ = false;
     NowPlaying nowPlaying_;
     HWND list1_ = nullptr, list2_ = nullptr, statusBar_ = nullptr, slider_ = nullptr, check1_ = nullptr;
 };

@@ -22,9 +22,9 @@ inline constexpr wchar_t kMissingInputText[] =
 inline constexpr wchar_t kUnencodableText[] =
     L"电台名称或者电台网址中含有本系统无法保存的字符（例如韩文或表情符号），请修改后再点“添加”按钮。";
 inline constexpr wchar_t kAddWriteFailedText[] =
-    L"电台文件无法写入，电台没有添加。请检查电台文件是否为只读、是否被其他程序占用，或者磁盘是否已满。";
+    L"电台文件无法写入，电台没有添加。请检查电台文件是否为只读、是否被其他程序占用、程序所在的文件夹是否允许写入，或者磁盘是否已满。";
 inline constexpr wchar_t kDeleteWriteFailedText[] =
-    L"电台文件无法写入，电台没有删除。请检查电台文件是否为只读、是否被其他程序占用，或者磁盘是否已满。";
+    L"电台文件无法写入，电台没有删除。请检查电台文件是否为只读、是否被其他程序占用、程序所在的文件夹是否允许写入，或者磁盘是否已满。";
 inline constexpr wchar_t kLineBreakText[] = L"电台名称或者电台网址中不能含有换行符，电台没有添加。";
 inline constexpr wchar_t kFilesChangedText[] = L"电台文件已被更改，电台没有删除。请重新选择要删除的电台。";
 inline constexpr wchar_t kOutOfStepText[] = L"电台文件写入失败，电台名称文件与电台网址文件可能不再对应。";

@@ -51,6 +51,12 @@ std::optional<int> ReadStoredVolume(const std::wstring& appDir) {
     }
 }
 
+bool VolumeFileHolds(const std::wstring& appDir, int volume) {
+    std::string bytes;
+    return ReadFileUpTo(JoinPath(appDir, kVolumeFileName), 64, bytes) == ReadOutcome::Read &&
+           bytes == FormatVolume(volume);
+}
+
 bool WriteVolumeFile(const std::wstring& appDir, int volume) {
     return WriteVolumeFile(SystemFileWriter(), appDir, volume);
 }

@@ -27,6 +27,9 @@ int ReadVolumeFile(const std::wstring& appDir);
 // cannot be read (another program holds it), which must then not be overwritten at start-up.
 std::optional<int> ReadStoredVolume(const std::wstring& appDir);
 
+// Whether the file holds exactly what writing the volume would put there.
+bool VolumeFileHolds(const std::wstring& appDir, int volume);
+
 // Rewrites the file in one step, so an interruption leaves the old or the new content.
 bool WriteVolumeFile(const std::wstring& appDir, int volume);
 bool WriteVolumeFile(FileWriter& files, const std::wstring& appDir, int volume);

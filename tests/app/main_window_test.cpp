@@ -80,6 +80,18 @@ TEST_F(MainWindowTest, CloseHidesTrayRestoresAndExitCleansUp) {
     EXPECT_EQ(exit.exits, 1);
 }
 
+TEST_F(MainWindowTest, AnotherProgramAsksItToEndAndItEndsAsTheTrayExitDoesWithoutTheForumPage) {
+    MainWindow w(Make(), {});
+    ASSERT_TRUE(w.Start());
+    SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);  // hidden in the tray, as it often is
+    // As the installer sends it: the command, no control.
+    SendMessageW(w.hwnd(), WM_COMMAND, MAKEWPARAM(kMenuExit, 0), 0);
+    EXPECT_EQ(tray.removes, 1);
+    EXPECT_EQ(w.mediaHotKeysHeld(), 0);
+    EXPECT_TRUE(browser.opened.empty()) << "the user did not choose to leave";
+    EXPECT_EQ(exit.exits, 1);
+}
+
 namespace {
 // At logon the program may start before the shell: the first add of the icon fails.
 struct TrayRefusingTheFirstAdd : FakeTray {

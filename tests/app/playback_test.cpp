@@ -210,3 +210,44 @@ TEST_F(PlaybackTest, RealComponentPlaysAStationFromTheList) {
     EXPECT_EQ(PanelText(window->statusBar(), 0), L"播放状态：已停止");
     window.reset();
 }
+
+TEST_F(PlaybackTest, AFolderThatRefusesWritesIsExplainedOnceAtTheFirstFailedWrite) {
+    // A folder under Program Files: the shipped files are there, but nothing can be written.
+    FailingWriter writer;
+    for (int i = 1; i <= 10; ++i) writer.failing.insert(i);
+    WriteBytes(dir.File(L"sound.ini"), " 70 \r\n");
+    WriteBytes(dir.File(L"zarvtai.mdb"), "A\r\nB\r\n");
+    WriteBytes(dir.File(L"zarvlist.dll"), "http://a\r\n");
+    ASSERT_TRUE(CreateDirectoryW(dir.File(L"错误日志.log").c_str(), nullptr));  // the log cannot be opened
+    Services s = Make(dir.path(), &player);
+    s.files = &writer;
+    window = std::make_unique<MainWindow>(s, WindowOpeners{});
+    ASSERT_TRUE(window->Start());
+    EXPECT_EQ(player.volume, 70);
+    EXPECT_EQ(writer.count, 0) << "a volume file that already reads right is not written again at start-up";
+    EXPECT_TRUE(box.texts.empty());
+
+    SendMessageW(window->slider(), TBM_SETPOS, TRUE, 30);
+    SendMessageW(window->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(window->slider()));
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], DataFolderNotWritableText(dir.path()));
+    EXPECT_NE(box.texts[0].find(dir.path()), std::wstring::npos) << "names the folder";
+    EXPECT_NE(box.texts[0].find(L"Program Files"), std::wstring::npos) << "says why";
+    EXPECT_EQ(player.volume, 30) << "the volume still changes";
+
+    SendMessageW(window->slider(), TBM_SETPOS, TRUE, 40);
+    SendMessageW(window->hwnd(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(window->slider()));
+    DoubleClick(1);  // a name without an address: its record cannot be appended either
+    EXPECT_EQ(box.texts.size(), 1u) << "told once a run";
+    EXPECT_EQ(ReadBytes(dir.File(L"sound.ini")), " 70 \r\n");
+    window.reset();
+}
+
+TEST_F(PlaybackTest, AnErrorLogThatCannotBeWrittenIsTheFirstFailedWriteToo) {
+    ASSERT_TRUE(CreateDirectoryW(dir.File(L"错误日志.log").c_str(), nullptr));
+    Start("A\r\nB\r\n", "http://a\r\n");
+    DoubleClick(1);
+    ASSERT_EQ(box.texts.size(), 1u);
+    EXPECT_EQ(box.texts[0], DataFolderNotWritableText(dir.path()));
+    EXPECT_EQ(WindowText(window->hwnd()), L"你选择:002 \u2605 B") << "the choice goes on as before";
+}
