@@ -13,6 +13,8 @@ limit=2400
 # the recorder get every CPU back, so that they keep time while Wine works.
 unpin=()
 if command -v taskset >/dev/null 2>&1; then unpin=(taskset -c "0-$(($(nproc --all) - 1))"); fi
+# They keep time best ahead of the rest of the machine's work, where the system allows that.
+if nice -n -10 true 2>/dev/null; then unpin=(nice -n -10 "${unpin[@]}"); fi
 
 stop_all() {
     local f pid

@@ -363,6 +363,9 @@ bool StreamSession::DecodeFrame(const AudioFrame& frame, Failure& failure) {
 }
 
 void StreamSession::RunOutput() {
+    // The device holds 300 ms: a decoder or a busy machine must not keep this thread from
+    // refilling it. It sleeps between blocks, so its priority costs nobody anything.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     std::unique_ptr<AudioSink> sink = parts_.sink();
     if (!sink) return;
     OutputPump pump(queue_, *sink, *this, *volume_);
