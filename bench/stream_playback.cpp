@@ -17,10 +17,10 @@
 
 #include "bench_support.h"
 #include "platform/files.h"
-#include "player/stream/audio_framer.h"
-#include "player/stream/audio_sink.h"
-#include "player/stream/decoder_factory.h"
-#include "player/stream/stream_player.h"
+#include "player/stream/formats/audio_framer.h"
+#include "player/stream/output/audio_sink.h"
+#include "player/stream/decode/decoder_factory.h"
+#include "player/stream/session/stream_player.h"
 
 namespace zarvio::bench {
 namespace {

@@ -9,7 +9,7 @@
 #include "platform/com_support.h"
 #include "platform/media_player_wmp.h"
 #include "player/media_router.h"
-#include "player/stream/stream_player.h"
+#include "player/stream/session/stream_player.h"
 #include "settings/settings_window.h"
 
 namespace zarvio {

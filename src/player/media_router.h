@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/media_player.h"
-#include "player/stream/stream_player.h"
+#include "player/stream/session/stream_player.h"
 
 namespace zarvio {
 

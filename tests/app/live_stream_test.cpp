@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "platform/toolkit/controls.h"
 #include "player/media_router.h"
-#include "player/stream/stream_player.h"
+#include "player/stream/session/stream_player.h"
 #include "support/fake_media_player.h"
 #include "support/fake_services.h"
 #include "support/message_pump.h"

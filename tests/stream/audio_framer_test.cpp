@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "player/stream/audio_framer.h"
+#include "player/stream/formats/audio_framer.h"
 
 using namespace zarvio::stream;
 

@@ -1,4 +1,4 @@
-#include "player/stream/content_sniff.h"
+#include "player/stream/formats/content_sniff.h"
 
 #include <gtest/gtest.h>
 

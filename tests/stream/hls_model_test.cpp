@@ -1,11 +1,11 @@
-#include "player/stream/hls_model.h"
+#include "player/stream/source/hls/hls_model.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "player/stream/hls_crypto.h"
+#include "player/stream/source/hls/hls_crypto.h"
 
 namespace zarvio::stream {
 namespace {

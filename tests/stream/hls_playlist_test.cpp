@@ -1,4 +1,4 @@
-#include "player/stream/hls_playlist.h"
+#include "player/stream/source/hls/hls_playlist.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "player/stream/icy_metadata.h"
+#include "player/stream/formats/icy_metadata.h"
 
 using namespace zarvio::stream;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "player/stream/id3.h"
+#include "player/stream/formats/id3.h"
 #include "stream/byte_writer.h"
 
 namespace zarvio::stream {

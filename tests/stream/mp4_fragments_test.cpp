@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "player/stream/mp4_fragments.h"
+#include "player/stream/formats/mp4_fragments.h"
 #include "stream/byte_writer.h"
 
 namespace zarvio::stream {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "player/stream/mpeg_ts_demuxer.h"
+#include "player/stream/formats/mpeg_ts_demuxer.h"
 #include "stream/byte_writer.h"
 
 namespace zarvio::stream {

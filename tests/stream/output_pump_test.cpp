@@ -1,4 +1,4 @@
-#include "player/stream/output_pump.h"
+#include "player/stream/output/output_pump.h"
 
 #include <gtest/gtest.h>
 

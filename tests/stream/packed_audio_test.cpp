@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "player/stream/packed_audio.h"
+#include "player/stream/formats/packed_audio.h"
 #include "stream/byte_writer.h"
 
 namespace zarvio::stream {

@@ -1,4 +1,4 @@
-#include "player/stream/pcm_queue.h"
+#include "player/stream/output/pcm_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "player/stream/segment_format.h"
+#include "player/stream/formats/segment_format.h"
 #include "stream/byte_writer.h"
 
 namespace zarvio::stream {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "player/stream/mp4_fragments.h"
-#include "player/stream/mpeg_ts_demuxer.h"
-#include "player/stream/segment_format.h"
+#include "player/stream/formats/mp4_fragments.h"
+#include "player/stream/formats/mpeg_ts_demuxer.h"
+#include "player/stream/formats/segment_format.h"
 #include "support/stream_world.h"
 
 namespace zarvio::stream {

@@ -1,4 +1,4 @@
-#include "player/stream/session_state.h"
+#include "player/stream/session/session_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "player/stream/station_list_walker.h"
+#include "player/stream/lists/station_list_walker.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "player/stream/station_playlist.h"
+#include "player/stream/lists/station_playlist.h"
 
 #include <gtest/gtest.h>
 

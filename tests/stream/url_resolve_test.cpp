@@ -1,4 +1,4 @@
-#include "player/stream/url_resolve.h"
+#include "player/stream/base/url_resolve.h"
 
 #include <gtest/gtest.h>
 

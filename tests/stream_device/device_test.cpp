@@ -11,9 +11,9 @@
 #include <cstring>
 #include <vector>
 
-#include "player/stream/decoder_factory.h"
-#include "player/stream/stream_player.h"
-#include "player/stream/waveout_sink.h"
+#include "player/stream/decode/decoder_factory.h"
+#include "player/stream/session/stream_player.h"
+#include "player/stream/output/waveout_sink.h"
 #include "support/audio_analysis.h"
 #include "support/media_frames.h"
 #include "support/message_pump.h"

@@ -1,4 +1,4 @@
-#include "player/stream/aes_decrypt.h"
+#include "player/stream/source/hls/aes_decrypt.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "player/stream/decoder_factory.h"
+#include "player/stream/decode/decoder_factory.h"
 #include "support/media_frames.h"
 #include "support/audio_analysis.h"
 #include "support/stream_world.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "player/stream/fallback_transport.h"
+#include "player/stream/transport/fallback_transport.h"
 
 namespace zarvio::stream {
 namespace {

@@ -3,7 +3,7 @@
 // on-demand lists and their faults. Only the sound device is a fake (real time, or faster for
 // on-demand lists), so what reached it can be measured; the server's request log tells which
 // segments were fetched and how often.
-#include "player/stream/stream_player.h"
+#include "player/stream/session/stream_player.h"
 
 #include <gtest/gtest.h>
 

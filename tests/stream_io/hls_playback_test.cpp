@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "player/stream/hls_playback.h"
-#include "player/stream/stream_player.h"
+#include "player/stream/source/hls/hls_playback.h"
+#include "player/stream/session/stream_player.h"
 #include "support/fake_stream_parts.h"
 #include "support/message_pump.h"
 #include "support/player_events.h"

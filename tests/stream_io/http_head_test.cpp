@@ -1,7 +1,7 @@
 // The Winsock client's reading of status lines, headers and redirect targets.
 #include <gtest/gtest.h>
 
-#include "player/stream/http_head.h"
+#include "player/stream/transport/http_head.h"
 
 namespace zarvio::stream {
 namespace {

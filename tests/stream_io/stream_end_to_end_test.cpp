@@ -1,7 +1,7 @@
 // The stream player with its real transport and the system's decoders against the tests' local
 // server; only the sound device is a fake (on a clock at real time, or faster for whole files),
 // so what the player would have played can be measured sample by sample.
-#include "player/stream/stream_player.h"
+#include "player/stream/session/stream_player.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The stream player end to end with its world faked: scripted answers instead of the network, a
 // decoder that marks each frame, and a sound device on a fast clock (ten times real time).
-#include "player/stream/stream_player.h"
+#include "player/stream/session/stream_player.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <map>
 #include <random>
 
-#include "player/stream/audio_framer.h"
+#include "player/stream/formats/audio_framer.h"
 #include "support/fake_stream_parts.h"
 #include "support/message_pump.h"
 #include "support/object_counts.h"

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "player/stream/http_transport.h"
-#include "player/stream/winhttp_transport.h"
-#include "player/stream/winsock_http10.h"
+#include "player/stream/transport/http_transport.h"
+#include "player/stream/transport/winhttp_transport.h"
+#include "player/stream/transport/winsock_http10.h"
 #include "support/stream_world.h"
 #include "support/temp_dir.h"
 

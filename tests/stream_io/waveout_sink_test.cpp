@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "player/stream/waveout_sink.h"
+#include "player/stream/output/waveout_sink.h"
 
 namespace zarvio::stream {
 namespace {

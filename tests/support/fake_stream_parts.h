@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "player/stream/audio_decoder.h"
-#include "player/stream/audio_sink.h"
-#include "player/stream/http_transport.h"
+#include "player/stream/decode/audio_decoder.h"
+#include "player/stream/output/audio_sink.h"
+#include "player/stream/transport/http_transport.h"
 
 namespace zarvio::test {
 

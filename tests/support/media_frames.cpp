@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "player/stream/audio_framer.h"
+#include "player/stream/formats/audio_framer.h"
 
 namespace zarvio::test {
 

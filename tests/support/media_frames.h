@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "player/stream/audio_format.h"
+#include "player/stream/base/audio_format.h"
 
 namespace zarvio::test {
 

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "player/stream/http_fetch.h"
-#include "player/stream/winsock_http10.h"
+#include "player/stream/transport/http_fetch.h"
+#include "player/stream/transport/winsock_http10.h"
 #include "support/stream_world.h"
 
 namespace zarvio::test {

@@ -1,5 +1,5 @@
 // libFuzzer target for the MPEG audio and ADTS framer, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/audio_framer.cpp
+// fuzz-sources: player/stream/formats/audio_framer.cpp
 //
 // The first input byte seeds how the rest is cut into pushes. Whatever the cuts, the frames
 // must be the ones that pushing everything at once gives; every frame must carry a header
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "player/stream/audio_framer.h"
+#include "player/stream/formats/audio_framer.h"
 
 using namespace zarvio::stream;
 

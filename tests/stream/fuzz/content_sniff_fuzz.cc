@@ -1,5 +1,5 @@
 // libFuzzer target for content sniffing, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/content_sniff.cpp player/stream/hls_playlist.cpp player/stream/url_resolve.cpp
+// fuzz-sources: player/stream/formats/content_sniff.cpp player/stream/source/hls/hls_playlist.cpp player/stream/base/url_resolve.cpp
 //
 // For any input: when the bytes alone decide, no Content-Type or extension changes the verdict
 // (an ID3 tag longer than the input excepted, where the label is asked first); and any text the
@@ -9,8 +9,8 @@
 #include <span>
 #include <string_view>
 
-#include "player/stream/content_sniff.h"
-#include "player/stream/hls_playlist.h"
+#include "player/stream/formats/content_sniff.h"
+#include "player/stream/source/hls/hls_playlist.h"
 
 using namespace zarvio::stream;
 

@@ -1,5 +1,5 @@
 // libFuzzer target for the HLS playlist reader, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/hls_playlist.cpp player/stream/url_resolve.cpp
+// fuzz-sources: player/stream/source/hls/hls_playlist.cpp player/stream/base/url_resolve.cpp
 //
 // For any input: a playlist that reads keeps within the limits and is consistent (consecutive
 // sequence numbers, discontinuity numbers that grow exactly at the marked segments, key and map
@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "player/stream/hls_playlist.h"
+#include "player/stream/source/hls/hls_playlist.h"
 
 namespace {
 

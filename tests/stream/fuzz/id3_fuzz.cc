@@ -1,6 +1,6 @@
 // libFuzzer target for the ID3 tag reader, the packed audio splitter and the segment sniffer,
 // built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/id3.cpp player/stream/packed_audio.cpp player/stream/segment_format.cpp
+// fuzz-sources: player/stream/formats/id3.cpp player/stream/formats/packed_audio.cpp player/stream/formats/segment_format.cpp
 //
 // Texts must come out as valid UTF-8 whatever the tag holds, timestamps within 33 bits, a tag
 // is read only when all of it is there, and the packed audio's audio is the input's tail.
@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 
-#include "player/stream/id3.h"
-#include "player/stream/packed_audio.h"
-#include "player/stream/segment_format.h"
+#include "player/stream/formats/id3.h"
+#include "player/stream/formats/packed_audio.h"
+#include "player/stream/formats/segment_format.h"
 
 namespace {
 

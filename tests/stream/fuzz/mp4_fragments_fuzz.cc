@@ -1,5 +1,5 @@
 // libFuzzer target for the fragmented MP4 reader, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/mp4_fragments.cpp
+// fuzz-sources: player/stream/formats/mp4_fragments.cpp
 //
 // The input is read as an init segment and as a media segment at once (the seeds are init and
 // fragment one after the other). Boxes must tile what they were read from, every sample must lie
@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "player/stream/mp4_fragments.h"
+#include "player/stream/formats/mp4_fragments.h"
 
 using namespace zarvio::stream;
 

@@ -1,5 +1,5 @@
 // libFuzzer target for the MPEG-TS demuxer, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/mpeg_ts_demuxer.cpp
+// fuzz-sources: player/stream/formats/mpeg_ts_demuxer.cpp
 //
 // The input is demultiplexed twice: in one piece, and cut into pieces whose sizes come from the
 // input's first byte. The two must give the same payloads, since where the network splits a
@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "player/stream/mpeg_ts_demuxer.h"
+#include "player/stream/formats/mpeg_ts_demuxer.h"
 
 using zarvio::stream::MpegTsDemuxer;
 using zarvio::stream::TsPayload;

@@ -1,6 +1,6 @@
 // libFuzzer target for the .pls / .m3u station list reader, built natively by
 // `scripts/test --fuzz`.
-// fuzz-sources: player/stream/station_playlist.cpp player/stream/url_resolve.cpp
+// fuzz-sources: player/stream/lists/station_playlist.cpp player/stream/base/url_resolve.cpp
 //
 // For any input: at most the entry limit, every entry an address with a scheme (the base has
 // one) and no line break in it or its title, never more entries than lines; and the same text
@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "player/stream/station_playlist.h"
-#include "player/stream/url_resolve.h"
+#include "player/stream/lists/station_playlist.h"
+#include "player/stream/base/url_resolve.h"
 
 using namespace zarvio::stream;
 

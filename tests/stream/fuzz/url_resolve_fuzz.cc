@@ -1,5 +1,5 @@
 // libFuzzer target for address resolution, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/url_resolve.cpp
+// fuzz-sources: player/stream/base/url_resolve.cpp
 //
 // The input is "base\nreference". For any input: splitting and joining gives the input back;
 // a path with its dot segments removed has no "." or ".." segment left; a reference with its
@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "player/stream/url_resolve.h"
+#include "player/stream/base/url_resolve.h"
 
 namespace {
 

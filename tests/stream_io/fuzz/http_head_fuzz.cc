@@ -1,11 +1,11 @@
 // What a hostile server can put before the body, and where its redirects can point.
-// fuzz-sources: player/stream/http_head.cpp
+// fuzz-sources: player/stream/transport/http_head.cpp
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "player/stream/http_head.h"
+#include "player/stream/transport/http_head.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace zarvio::stream;

@@ -1,0 +1,169 @@
+#include "player/stream/formats/content_sniff.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "player/stream/base/playlist_text.h"
+#include "player/stream/base/url_resolve.h"
+
+namespace zarvio::stream {
+namespace {
+
+constexpr uint8_t kAsfHeaderGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                        0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+constexpr size_t kTsPacket = 188;
+constexpr size_t kTsPacketsChecked = 5;
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = AsciiLower(c);
+    return out;
+}
+
+// A line that is the tag, as the playlist reader sees tags: "#EXT-X-TARGETDURATION:6", but not
+// "#EXT-X-TARGETDURATIONS" or a title that quotes the tag.
+bool HasTagLine(std::string_view text, std::string_view tag) {
+    bool found = false;
+    ForEachPlaylistLine(text, [&](std::string_view line) {
+        found = line.starts_with(tag) && (line.size() == tag.size() || line[tag.size()] == ':');
+        return !found;
+    });
+    return found;
+}
+
+ContentKind M3uKind(std::string_view text) {
+    return HasTagLine(text, "#EXT-X-TARGETDURATION") || HasTagLine(text, "#EXT-X-STREAM-INF")
+               ? ContentKind::HlsPlaylist
+               : ContentKind::StationList;
+}
+
+// A frame header that could start MPEG audio: sync, and no reserved version, layer, bitrate,
+// sample rate or emphasis. Whether frames follow is the framer's to find out.
+bool PlausibleMpegAudio(std::span<const uint8_t> p) {
+    if (p.size() < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
+    const int version = (p[1] >> 3) & 3, layer = (p[1] >> 1) & 3;
+    const int bitrate = p[2] >> 4, rate = (p[2] >> 2) & 3, emphasis = p[3] & 3;
+    return version != 1 && layer != 0 && bitrate != 0 && bitrate != 15 && rate != 3 && emphasis != 2;
+}
+
+bool PlausibleAdts(std::span<const uint8_t> p) {
+    if (p.size() < 6 || p[0] != 0xFF || (p[1] & 0xF6) != 0xF0) return false;
+    const int rateIndex = (p[2] >> 2) & 0xF;
+    const int channels = ((p[2] & 1) << 2) | (p[3] >> 6);
+    const size_t length = ((p[3] & 3u) << 11) | (static_cast<size_t>(p[4]) << 3) | (p[5] >> 5);
+    return rateIndex < 13 && channels != 0 && length >= 7;
+}
+
+bool LooksLikeTs(std::span<const uint8_t> p) {
+    if (p.size() <= kTsPacket) return false;  // one sync byte proves nothing
+    for (size_t i = 0; i < kTsPacketsChecked && i * kTsPacket < p.size(); ++i) {
+        if (p[i * kTsPacket] != 0x47) return false;
+    }
+    return true;
+}
+
+// The bytes after an ID3v2 tag at the start, or nullopt when the bytes hold none.
+std::optional<std::span<const uint8_t>> AfterId3(std::span<const uint8_t> p) {
+    if (p.size() < 10 || p[0] != 'I' || p[1] != 'D' || p[2] != '3') return std::nullopt;
+    if ((p[6] | p[7] | p[8] | p[9]) & 0x80) return std::nullopt;  // sizes are 7 bits a byte
+    size_t size = 10 + ((size_t{p[6]} << 21) | (size_t{p[7]} << 14) | (size_t{p[8]} << 7) | p[9]);
+    if (p[5] & 0x10) size += 10;  // a footer
+    return size <= p.size() ? p.subspan(size) : std::span<const uint8_t>();
+}
+
+std::optional<ContentKind> FromText(std::string_view text) {
+    text = WithoutBom(text);
+    while (!text.empty() && (IsBlank(text[0]) || text[0] == '\r' || text[0] == '\n')) text.remove_prefix(1);
+    if (text.starts_with("#EXTM3U") || text.starts_with("#EXTINF:") || text.starts_with("#EXT-X-")) {
+        return M3uKind(text);
+    }
+    if (StartsWithNoCase(text, "[playlist]")) return ContentKind::StationList;
+    if (text.starts_with("<")) {
+        const std::string head = Lower(text.substr(0, 512));
+        if (head.find("<asx") != std::string::npos || head.find("<?wpl") != std::string::npos ||
+            head.find("<smil") != std::string::npos) {
+            return ContentKind::WindowsMedia;
+        }
+        return std::nullopt;
+    }
+    // A bare list of addresses, one a line, with nothing but text in it.
+    if (StartsWithNoCase(text, "http://") || StartsWithNoCase(text, "https://")) {
+        for (char c : text.substr(0, kSniffBytes)) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u < 0x20 && c != '\r' && c != '\n' && c != '\t') return std::nullopt;
+        }
+        return ContentKind::StationList;
+    }
+    return std::nullopt;
+}
+
+std::optional<ContentKind> FromBytes(std::span<const uint8_t> p) {
+    if (p.size() >= sizeof kAsfHeaderGuid && std::equal(kAsfHeaderGuid, kAsfHeaderGuid + 16, p.begin())) {
+        return ContentKind::WindowsMedia;
+    }
+    if (LooksLikeTs(p)) return ContentKind::MpegTs;
+    std::span<const uint8_t> audio = p;
+    if (const auto rest = AfterId3(p)) audio = *rest;
+    if (PlausibleAdts(audio)) return ContentKind::Adts;
+    if (PlausibleMpegAudio(audio)) return ContentKind::MpegAudio;
+    return FromText(std::string_view(reinterpret_cast<const char*>(p.data()), p.size()));
+}
+
+std::optional<ContentKind> FromContentType(std::string_view contentType, std::string_view text) {
+    std::string type = Lower(TrimBlanks(contentType.substr(0, contentType.find(';'))));
+    if (type == "application/vnd.apple.mpegurl" || type == "application/x-mpegurl" ||
+        type == "audio/mpegurl" || type == "audio/x-mpegurl" || type == "application/mpegurl") {
+        return M3uKind(text);
+    }
+    if (type == "audio/x-scpls" || type == "audio/scpls" || type == "application/pls+xml") {
+        return ContentKind::StationList;
+    }
+    if (type == "video/x-ms-asf" || type == "video/x-ms-asx" || type == "audio/x-ms-wax" ||
+        type == "video/x-ms-wvx" || type == "audio/x-ms-wma" || type == "video/x-ms-wmv" ||
+        type == "application/vnd.ms-asf" || type == "application/vnd.ms-wpl") {
+        return ContentKind::WindowsMedia;
+    }
+    if (type == "audio/mpeg" || type == "audio/mp3" || type == "audio/mpeg3" || type == "audio/x-mpeg" ||
+        type == "audio/x-mp3" || type == "audio/mpa") {
+        return ContentKind::MpegAudio;
+    }
+    if (type == "audio/aac" || type == "audio/aacp" || type == "audio/x-aac" || type == "audio/x-aacp" ||
+        type == "audio/adts") {
+        return ContentKind::Adts;
+    }
+    if (type == "video/mp2t" || type == "video/mpeg2-ts") return ContentKind::MpegTs;
+    return std::nullopt;
+}
+
+std::optional<ContentKind> FromExtension(std::string_view url, std::string_view text) {
+    const std::string_view path = SplitUrl(url).path;
+    const std::string_view name = path.substr(path.rfind('/') + 1);  // npos + 1 is 0
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return std::nullopt;
+    const std::string ext = Lower(name.substr(dot + 1));
+    if (ext == "m3u8" || ext == "m3u") return M3uKind(text);
+    if (ext == "pls") return ContentKind::StationList;
+    if (ext == "asx" || ext == "wax" || ext == "wvx" || ext == "wpl" || ext == "wma" || ext == "wmv" ||
+        ext == "asf") {
+        return ContentKind::WindowsMedia;
+    }
+    if (ext == "mp3" || ext == "mp2" || ext == "mpga" || ext == "mpa") return ContentKind::MpegAudio;
+    if (ext == "aac" || ext == "adts") return ContentKind::Adts;
+    if (ext == "ts") return ContentKind::MpegTs;
+    return std::nullopt;
+}
+
+}  // namespace
+
+ContentKind SniffContent(std::span<const uint8_t> bytes, std::string_view contentType, std::string_view url) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (const auto kind = FromBytes(bytes)) return *kind;
+    if (const auto kind = FromContentType(contentType, text)) return *kind;
+    if (const auto kind = FromExtension(url, text)) return *kind;
+    // An ID3 tag longer than the bytes at hand: almost always MP3 behind it.
+    if (AfterId3(bytes)) return ContentKind::MpegAudio;
+    return ContentKind::Unknown;
+}
+
+}  // namespace zarvio::stream

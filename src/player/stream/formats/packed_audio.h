@@ -1,0 +1,29 @@
+// HLS packed audio segments (.aac, .mp3, RFC 8216): one or more ID3 tags, the first carrying the
+// MPEG-TS timestamp of the segment's first sample, then raw ADTS or MPEG audio frames.
+// Plain C++, no Windows calls.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "player/stream/formats/id3.h"
+
+namespace zarvio::stream {
+
+struct PackedAudioSegment {
+    // What the leading tags told, merged (a later tag's field replaces an earlier one's).
+    Id3Tag tag;
+    // The audio after the tags: a part of the segment's bytes.
+    std::span<const uint8_t> audio;
+    // A tag runs past the bytes given: of a whole segment, none of it is usable audio; of a
+    // segment's first bytes, more are needed.
+    bool truncated = false;
+};
+
+// Splits a segment, or its first bytes once they hold its tags, into the leading ID3 tags and
+// the audio. A segment without a tag is all audio.
+PackedAudioSegment SplitPackedAudio(std::span<const uint8_t> segment);
+
+}  // namespace zarvio::stream
