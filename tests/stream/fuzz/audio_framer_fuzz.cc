@@ -1,5 +1,5 @@
 // libFuzzer target for the MPEG audio and ADTS framer, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/formats/audio_framer.cpp
+// fuzz-sources: player/stream/formats/audio_framer.cpp player/stream/formats/id3.cpp
 //
 // The first input byte seeds how the rest is cut into pushes. Whatever the cuts, the frames
 // must be the ones that pushing everything at once gives; every frame must carry a header

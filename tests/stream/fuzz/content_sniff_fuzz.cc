@@ -1,5 +1,5 @@
 // libFuzzer target for content sniffing, built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/formats/content_sniff.cpp player/stream/source/hls/hls_playlist.cpp player/stream/base/url_resolve.cpp
+// fuzz-sources: player/stream/formats/content_sniff.cpp player/stream/formats/audio_framer.cpp player/stream/formats/id3.cpp player/stream/formats/mpeg_ts_demuxer.cpp player/stream/source/hls/hls_playlist.cpp player/stream/base/url_resolve.cpp
 //
 // For any input: when the bytes alone decide, no Content-Type or extension changes the verdict
 // (an ID3 tag longer than the input excepted, where the label is asked first); and any text the

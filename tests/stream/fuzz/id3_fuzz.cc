@@ -1,6 +1,6 @@
 // libFuzzer target for the ID3 tag reader, the packed audio splitter and the segment sniffer,
 // built natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/formats/id3.cpp player/stream/formats/packed_audio.cpp player/stream/formats/segment_format.cpp
+// fuzz-sources: player/stream/formats/id3.cpp player/stream/formats/packed_audio.cpp player/stream/formats/segment_format.cpp player/stream/formats/audio_framer.cpp player/stream/formats/mpeg_ts_demuxer.cpp player/stream/formats/mp4_fragments.cpp
 //
 // Texts must come out as valid UTF-8 whatever the tag holds, timestamps within 33 bits, a tag
 // is read only when all of it is there, and the packed audio's audio is the input's tail.

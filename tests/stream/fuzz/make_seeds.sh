@@ -25,4 +25,10 @@ case "$name" in
             head -c 300 "$tmp/v$v.mp3" > "$dir/seed-v$v"
         done
         ;;
+    format_agreement_fuzz)
+        tone 0.5 -c:a aac -b:a 32k -f mpegts "$dir/seed-aac.ts"
+        tone 0.1 -c:a libmp3lame -id3v2_version 4 -metadata title="Title" -f mp3 "$tmp/v4.mp3"
+        head -c 2000 "$tmp/v4.mp3" > "$dir/seed-mp3"
+        tone 0.1 -c:a aac -b:a 32k -f adts "$dir/seed-adts"
+        ;;
 esac

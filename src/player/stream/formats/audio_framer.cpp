@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "player/stream/formats/id3.h"
+
 namespace zarvio::stream {
 namespace {
 
@@ -21,21 +23,6 @@ constexpr int kAdtsRates[13] = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
                                 22050, 16000, 12000, 11025, 8000,  7350};
 
 constexpr size_t kTagHeaderBytes = 10;
-
-// The whole length of the ID3v2 tag whose header is at p (10 bytes), or 0 when it is none:
-// "ID3", version 2 to 4, a revision, flags whose low nibble is clear and a 28-bit size in four
-// bytes of seven bits each; version 4 may add a 10-byte footer.
-uint64_t TagBytesAt(const uint8_t* p) {
-    if (p[0] != 'I' || p[1] != 'D' || p[2] != '3') return 0;
-    if (p[3] < 2 || p[3] > 4 || p[4] == 0xFF || (p[5] & 0x0F) != 0) return 0;
-    uint64_t size = 0;
-    for (int k = 6; k < 10; ++k) {
-        if (p[k] & 0x80) return 0;
-        size = (size << 7) | p[k];
-    }
-    const bool footer = p[3] == 4 && (p[5] & 0x10);
-    return kTagHeaderBytes + size + (footer ? 10 : 0);
-}
 
 }  // namespace
 
@@ -90,6 +77,17 @@ std::optional<AdtsHeader> ParseAdtsHeader(std::span<const uint8_t> p) {
     return h;
 }
 
+FrameProbe ProbeAudioFrame(std::span<const uint8_t> p) {
+    if (p.empty() || p[0] != 0xFF) return {};
+    if (p.size() < 2) return {Probe::NeedMore};
+    if ((p[1] & 0xF6) == 0xF0) {
+        if (p.size() < 7) return {Probe::NeedMore};
+        return ParseAdtsHeader(p) ? FrameProbe{Probe::Yes, AudioCodec::Aac} : FrameProbe{};
+    }
+    if (p.size() < 4) return {Probe::NeedMore};
+    return ParseMpegAudioHeader(p) ? FrameProbe{Probe::Yes, AudioCodec::MpegAudio} : FrameProbe{};
+}
+
 // What the bytes at one place in the buffer are.
 struct AudioFramer::Probe {
     enum class Kind { None, NeedMore, Frame, Tag } kind = Kind::None;
@@ -114,7 +112,7 @@ AudioFramer::Probe AudioFramer::ProbeAt(size_t offset) const {
             if (p[k] != static_cast<uint8_t>(kId3[k])) return probe;
         }
         if (available < kTagHeaderBytes) return waitForMore;
-        probe.tagBytes = TagBytesAt(p);
+        probe.tagBytes = Id3TagSize({p, available});
         if (probe.tagBytes != 0) probe.kind = Kind::Tag;
         return probe;
     }

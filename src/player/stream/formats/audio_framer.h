@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "player/stream/base/audio_format.h"
+#include "player/stream/base/probe.h"
 
 namespace zarvio::stream {
 
@@ -16,6 +17,14 @@ namespace zarvio::stream {
 std::optional<MpegAudioHeader> ParseMpegAudioHeader(std::span<const uint8_t> p);
 // The header at p (at least 7 bytes), or nullopt.
 std::optional<AdtsHeader> ParseAdtsHeader(std::span<const uint8_t> p);
+
+// Whether p starts with an ADTS or an MPEG audio frame header, by the two parsers above: what
+// content sniffing and the segment format ask of the first audio bytes.
+struct FrameProbe {
+    Probe answer = Probe::No;
+    AudioCodec codec = AudioCodec::MpegAudio;  // with Probe::Yes
+};
+FrameProbe ProbeAudioFrame(std::span<const uint8_t> p);
 
 // Bytes without a frame of the locked format after which another format may take over, and the
 // run of frames that it takes: noise may hold a header or two, never three in a row.

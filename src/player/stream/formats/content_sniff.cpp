@@ -6,14 +6,15 @@
 
 #include "player/stream/base/playlist_text.h"
 #include "player/stream/base/url_resolve.h"
+#include "player/stream/formats/audio_framer.h"
+#include "player/stream/formats/id3.h"
+#include "player/stream/formats/mpeg_ts_demuxer.h"
 
 namespace zarvio::stream {
 namespace {
 
 constexpr uint8_t kAsfHeaderGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                         0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-constexpr size_t kTsPacket = 188;
-constexpr size_t kTsPacketsChecked = 5;
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -38,37 +39,11 @@ ContentKind M3uKind(std::string_view text) {
                : ContentKind::StationList;
 }
 
-// A frame header that could start MPEG audio: sync, and no reserved version, layer, bitrate,
-// sample rate or emphasis. Whether frames follow is the framer's to find out.
-bool PlausibleMpegAudio(std::span<const uint8_t> p) {
-    if (p.size() < 4 || p[0] != 0xFF || (p[1] & 0xE0) != 0xE0) return false;
-    const int version = (p[1] >> 3) & 3, layer = (p[1] >> 1) & 3;
-    const int bitrate = p[2] >> 4, rate = (p[2] >> 2) & 3, emphasis = p[3] & 3;
-    return version != 1 && layer != 0 && bitrate != 0 && bitrate != 15 && rate != 3 && emphasis != 2;
-}
-
-bool PlausibleAdts(std::span<const uint8_t> p) {
-    if (p.size() < 6 || p[0] != 0xFF || (p[1] & 0xF6) != 0xF0) return false;
-    const int rateIndex = (p[2] >> 2) & 0xF;
-    const int channels = ((p[2] & 1) << 2) | (p[3] >> 6);
-    const size_t length = ((p[3] & 3u) << 11) | (static_cast<size_t>(p[4]) << 3) | (p[5] >> 5);
-    return rateIndex < 13 && channels != 0 && length >= 7;
-}
-
-bool LooksLikeTs(std::span<const uint8_t> p) {
-    if (p.size() <= kTsPacket) return false;  // one sync byte proves nothing
-    for (size_t i = 0; i < kTsPacketsChecked && i * kTsPacket < p.size(); ++i) {
-        if (p[i * kTsPacket] != 0x47) return false;
-    }
-    return true;
-}
-
-// The bytes after an ID3v2 tag at the start, or nullopt when the bytes hold none.
+// The bytes after an ID3v2 tag at the start (none when the tag runs past them), or nullopt when
+// the bytes start with no tag.
 std::optional<std::span<const uint8_t>> AfterId3(std::span<const uint8_t> p) {
-    if (p.size() < 10 || p[0] != 'I' || p[1] != 'D' || p[2] != '3') return std::nullopt;
-    if ((p[6] | p[7] | p[8] | p[9]) & 0x80) return std::nullopt;  // sizes are 7 bits a byte
-    size_t size = 10 + ((size_t{p[6]} << 21) | (size_t{p[7]} << 14) | (size_t{p[8]} << 7) | p[9]);
-    if (p[5] & 0x10) size += 10;  // a footer
+    const size_t size = Id3TagSize(p);
+    if (size == 0) return std::nullopt;
     return size <= p.size() ? p.subspan(size) : std::span<const uint8_t>();
 }
 
@@ -102,11 +77,12 @@ std::optional<ContentKind> FromBytes(std::span<const uint8_t> p) {
     if (p.size() >= sizeof kAsfHeaderGuid && std::equal(kAsfHeaderGuid, kAsfHeaderGuid + 16, p.begin())) {
         return ContentKind::WindowsMedia;
     }
-    if (LooksLikeTs(p)) return ContentKind::MpegTs;
+    if (ProbeTransportStream(p) == Probe::Yes) return ContentKind::MpegTs;
     std::span<const uint8_t> audio = p;
     if (const auto rest = AfterId3(p)) audio = *rest;
-    if (PlausibleAdts(audio)) return ContentKind::Adts;
-    if (PlausibleMpegAudio(audio)) return ContentKind::MpegAudio;
+    if (const FrameProbe frame = ProbeAudioFrame(audio); frame.answer == Probe::Yes) {
+        return frame.codec == AudioCodec::Aac ? ContentKind::Adts : ContentKind::MpegAudio;
+    }
     return FromText(std::string_view(reinterpret_cast<const char*>(p.data()), p.size()));
 }
 

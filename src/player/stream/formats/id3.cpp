@@ -211,10 +211,10 @@ void ReadFrames(std::span<const uint8_t> frames, int version, bool tagUnsync, Id
 size_t Id3TagSize(std::span<const uint8_t> data) {
     if (data.size() < kHeaderBytes) return 0;
     if (data[0] != 'I' || data[1] != 'D' || data[2] != '3') return 0;
-    if (data[3] == 0xFF || data[4] == 0xFF) return 0;
+    if (data[3] < 2 || data[3] > 4 || data[4] == 0xFF || (data[5] & 0x0F) != 0) return 0;
     const auto size = Syncsafe32(data.data() + 6);
     if (!size) return 0;
-    const bool footer = data[3] >= 4 && (data[5] & kFlagFooter);
+    const bool footer = data[3] == 4 && (data[5] & kFlagFooter);
     return kHeaderBytes + *size + (footer ? kHeaderBytes : 0);
 }
 

@@ -20,6 +20,10 @@ struct Id3Tag {
 
 // The whole size of the ID3v2 tag that data starts with (header, body and footer), which may be
 // more than data holds; 0 when data does not start with an ID3v2 header (at least 10 bytes).
+// The one rule every reader of the stream uses to step over a tag: "ID3", version 2 to 4, a
+// revision below FF, no flag of the low nibble (no version defines one), a 28-bit size of four
+// syncsafe bytes, and a 10-byte footer when a version 4 tag says it has one. The stricter the
+// header, the less often audio that happens to hold "ID3" makes the player skip a stretch of it.
 size_t Id3TagSize(std::span<const uint8_t> data);
 
 // Reads the tag at the start of data. Nullopt when there is no whole ID3v2.3 or v2.4 tag there.

@@ -236,6 +236,16 @@ Mp4Status ReadTrak(std::span<const uint8_t> trak, Mp4AudioTrack& track) {
 
 }  // namespace
 
+Probe ProbeFragmentedMp4(std::span<const uint8_t> bytes) {
+    if (bytes.size() < 8) return Probe::NeedMore;
+    const uint32_t type = uint32_t(bytes[4]) << 24 | uint32_t(bytes[5]) << 16 | uint32_t(bytes[6]) << 8 | bytes[7];
+    for (const uint32_t known : {Mp4Type("ftyp"), Mp4Type("styp"), Mp4Type("moof"), Mp4Type("moov"),
+                                 Mp4Type("sidx"), Mp4Type("prft"), Mp4Type("emsg")}) {
+        if (type == known) return Probe::Yes;
+    }
+    return Probe::No;
+}
+
 std::optional<Mp4Box> Mp4BoxReader::Next() {
     if (overrun_ || pos_ == bytes_.size()) return std::nullopt;
     const size_t remaining = bytes_.size() - pos_;

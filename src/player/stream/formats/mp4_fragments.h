@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "player/stream/base/audio_format.h"
+#include "player/stream/base/probe.h"
 
 namespace zarvio::stream {
 
@@ -27,6 +28,10 @@ constexpr uint32_t Mp4Type(const char (&t)[5]) {
     return uint32_t(uint8_t(t[0])) << 24 | uint32_t(uint8_t(t[1])) << 16 | uint32_t(uint8_t(t[2])) << 8 |
            uint8_t(t[3]);
 }
+
+// Whether bytes start as a fragmented MP4 segment does: with one of the boxes that open an init
+// or a media segment (ftyp, styp, moof, moov, sidx, prft, emsg). NeedMore under 8 bytes.
+Probe ProbeFragmentedMp4(std::span<const uint8_t> bytes);
 
 // Walks the boxes that fill a span (a file, a segment or a box's payload) one after another.
 // Size 1 means a 64-bit size follows the type; size 0, that the box runs to the end of the span.

@@ -5,7 +5,6 @@
 namespace zarvio::stream {
 namespace {
 
-constexpr uint8_t kSync = 0x47;
 constexpr uint16_t kPatPid = 0x0000;
 constexpr uint16_t kNullPid = 0x1FFF;
 constexpr uint16_t kNoPid = 0xFFFF;
@@ -80,13 +79,24 @@ void MpegTsDemuxer::Flush(std::vector<TsPayload>& out) {
     Flush(id3_, TsPayload::Kind::Id3, out);
 }
 
+Probe ProbeTransportStream(std::span<const uint8_t> bytes) {
+    if (!bytes.empty() && bytes[0] != kTsSyncByte) return Probe::No;
+    if (bytes.size() <= kTsPacketBytes) return Probe::NeedMore;
+    if (!TsSyncPairAt(bytes, 0)) return Probe::No;
+    for (size_t i = 2; i < kTsPacketsProbed && i * kTsPacketBytes < bytes.size(); ++i) {
+        if (bytes[i * kTsPacketBytes] != kTsSyncByte) return Probe::No;
+    }
+    return Probe::Yes;
+}
+
 // A packet is read when another sync byte follows it a packet later. When none does, either
 // bytes were inserted after it, or its own sync byte was one of inserted bytes, or the next
 // packet's sync byte is damaged: a sync pair starting inside it means the second; otherwise a
 // packet in line with the ones before is read, and the search goes on after it.
 void MpegTsDemuxer::ReadPending(bool atEnd, std::vector<TsPayload>& out) {
     const size_t size = pending_.size();
-    const auto isSync = [&](size_t i) { return pending_[i] == kSync; };
+    const std::span<const uint8_t> bytes = pending_;
+    const auto isSync = [&](size_t i) { return pending_[i] == kTsSyncByte; };
     size_t pos = 0;
     while (size - pos >= kTsPacketBytes) {
         if (!isSync(pos)) {
@@ -102,7 +112,7 @@ void MpegTsDemuxer::ReadPending(bool atEnd, std::vector<TsPayload>& out) {
             pos = next;
             continue;
         }
-        if (isSync(next)) {
+        if (TsSyncPairAt(bytes, pos)) {
             ReadPacket(pending_.data() + pos, out);
             synced_ = true;
             pos = next;
@@ -111,7 +121,7 @@ void MpegTsDemuxer::ReadPending(bool atEnd, std::vector<TsPayload>& out) {
         if (!atEnd && size < next + kTsPacketBytes) break;  // not enough to look for a pair
         size_t pair = 0;
         for (size_t c = pos + 1; c < next && c + kTsPacketBytes < size; ++c) {
-            if (isSync(c) && isSync(c + kTsPacketBytes)) { pair = c; break; }
+            if (TsSyncPairAt(bytes, c)) { pair = c; break; }
         }
         if (pair != 0) {
             skippedBytes_ += pair - pos;

@@ -17,10 +17,26 @@
 #include <vector>
 
 #include "player/stream/base/audio_format.h"
+#include "player/stream/base/probe.h"
 
 namespace zarvio::stream {
 
 inline constexpr size_t kTsPacketBytes = 188;
+inline constexpr uint8_t kTsSyncByte = 0x47;
+
+// Packet sync at `at`: a sync byte there and another one packet later. One sync byte proves
+// nothing, 0x47 is too common a byte; the demuxer finds its way back after damage by this too.
+inline bool TsSyncPairAt(std::span<const uint8_t> bytes, size_t at) {
+    return at + kTsPacketBytes < bytes.size() && bytes[at] == kTsSyncByte && bytes[at + kTsPacketBytes] == kTsSyncByte;
+}
+
+// How many packets' sync bytes the probe looks at, when the bytes hold them.
+inline constexpr size_t kTsPacketsProbed = 5;
+
+// Whether bytes start a transport stream: packet sync at the start (NeedMore until the second
+// packet's sync byte is there), and a sync byte at the start of each further packet, up to
+// kTsPacketsProbed packets, that the bytes hold.
+Probe ProbeTransportStream(std::span<const uint8_t> bytes);
 
 // One whole PES packet's payload of the chosen streams.
 struct TsPayload {

@@ -1,5 +1,7 @@
 #include "player/stream/formats/packed_audio.h"
 
+#include "player/stream/formats/audio_framer.h"
+
 namespace zarvio::stream {
 
 PackedAudioSegment SplitPackedAudio(std::span<const uint8_t> segment) {
@@ -21,6 +23,15 @@ PackedAudioSegment SplitPackedAudio(std::span<const uint8_t> segment) {
     }
     result.audio = rest;
     return result;
+}
+
+Probe ProbePackedAudio(std::span<const uint8_t> head) {
+    std::span<const uint8_t> rest = head;
+    while (const size_t tag = Id3TagSize(rest)) {
+        if (tag >= rest.size()) return Probe::Yes;
+        rest = rest.subspan(tag);
+    }
+    return ProbeAudioFrame(rest).answer;
 }
 
 }  // namespace zarvio::stream

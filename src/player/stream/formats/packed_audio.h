@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "player/stream/base/probe.h"
 #include "player/stream/formats/id3.h"
 
 namespace zarvio::stream {
@@ -25,5 +26,9 @@ struct PackedAudioSegment {
 // Splits a segment, or its first bytes once they hold its tags, into the leading ID3 tags and
 // the audio. A segment without a tag is all audio.
 PackedAudioSegment SplitPackedAudio(std::span<const uint8_t> segment);
+
+// Whether a segment's first bytes are packed audio: its leading tags (Yes when a tag runs past
+// the bytes: the tag says it all), then an ADTS or MPEG audio frame header.
+Probe ProbePackedAudio(std::span<const uint8_t> head);
 
 }  // namespace zarvio::stream
