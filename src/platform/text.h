@@ -23,6 +23,9 @@ bool CanEncodeAnsi(std::wstring_view text);
 // replacement characters.
 std::wstring FromUtf8(std::string_view bytes);
 std::string ToUtf8(std::wstring_view text);
+// Whether bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF):
+// a title that is not is taken for text of the ANSI code page.
+bool IsValidUtf8(std::string_view bytes);
 
 std::wstring ToLower(std::wstring_view text);
 // Upper case by the platform's rules, which cover letters beyond ASCII (full-width, Greek, ...).

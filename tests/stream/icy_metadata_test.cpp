@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "player/stream/formats/icy_metadata.h"
 
 using namespace zarvio::stream;
+using zarvio::IsValidUtf8;
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The Winsock client's reading of status lines, headers and redirect targets.
 #include <gtest/gtest.h>
 
+#include "player/stream/base/url_resolve.h"
 #include "player/stream/transport/http_head.h"
 
 namespace zarvio::stream {
@@ -58,14 +59,14 @@ TEST(HttpHead, PlainHttpAddresses) {
 
 TEST(HttpHead, RedirectTargets) {
     const char* base = "http://a.example:8000/radio/live.mp3?q=1";
-    EXPECT_EQ(ResolveLocation(base, "https://b.example/x"), "https://b.example/x");
-    EXPECT_EQ(ResolveLocation(base, "//b.example/x"), "http://b.example/x");
-    EXPECT_EQ(ResolveLocation(base, "/x?y"), "http://a.example:8000/x?y");
-    EXPECT_EQ(ResolveLocation(base, "other.mp3"), "http://a.example:8000/radio/other.mp3");
-    EXPECT_EQ(ResolveLocation(base, "?q=2"), "http://a.example:8000/radio/live.mp3?q=2");
-    EXPECT_EQ(ResolveLocation("http://a.example", "x"), "http://a.example/x");
+    EXPECT_EQ(ResolveUrl(base, "https://b.example/x"), "https://b.example/x");
+    EXPECT_EQ(ResolveUrl(base, "//b.example/x"), "http://b.example/x");
+    EXPECT_EQ(ResolveUrl(base, "/x?y"), "http://a.example:8000/x?y");
+    EXPECT_EQ(ResolveUrl(base, "other.mp3"), "http://a.example:8000/radio/other.mp3");
+    EXPECT_EQ(ResolveUrl(base, "?q=2"), "http://a.example:8000/radio/live.mp3?q=2");
+    EXPECT_EQ(ResolveUrl("http://a.example", "x"), "http://a.example/x");
     // A relative path with a colon after a slash is not a scheme.
-    EXPECT_EQ(ResolveLocation(base, "a/b:c"), "http://a.example:8000/radio/a/b:c");
+    EXPECT_EQ(ResolveUrl(base, "a/b:c"), "http://a.example:8000/radio/a/b:c");
 }
 
 }  // namespace

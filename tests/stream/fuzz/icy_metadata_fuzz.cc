@@ -1,6 +1,6 @@
 // libFuzzer target for the ICY metadata splitter, the title reader and the UTF-8 check, built
 // natively by `scripts/test --fuzz`.
-// fuzz-sources: player/stream/formats/icy_metadata.cpp
+// fuzz-sources: player/stream/formats/icy_metadata.cpp platform/text_utf8.cpp
 //
 // The first input byte is the metadata interval (0: none), the second seeds how the rest, the
 // received bytes, is cut into reads. Whatever the cuts, the splitter must give what one plain
@@ -14,9 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text.h"
 #include "player/stream/formats/icy_metadata.h"
 
 using namespace zarvio::stream;
+using zarvio::IsValidUtf8;
 
 namespace {
 

@@ -1,10 +1,11 @@
 // What a hostile server can put before the body, and where its redirects can point.
-// fuzz-sources: player/stream/transport/http_head.cpp
+// fuzz-sources: player/stream/transport/http_head.cpp player/stream/base/url_resolve.cpp
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "player/stream/base/url_resolve.h"
 #include "player/stream/transport/http_head.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -21,11 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             (void)MediaTypeOf(value);
         }
         if (const auto location = head->Find("location")) {
-            const std::string next = ResolveLocation("http://radio.example:8000/a/b?c", *location);
+            const std::string next = ResolveUrl("http://radio.example:8000/a/b?c", *location);
             (void)ParsePlainHttpAddress(next);
         }
     }
     (void)ParsePlainHttpAddress(input);
-    (void)ResolveLocation(input, "x/y");
+    (void)ResolveUrl(input, "x/y");
     return 0;
 }

@@ -16,12 +16,6 @@ namespace {
 constexpr uint8_t kAsfHeaderGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                         0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = AsciiLower(c);
-    return out;
-}
-
 // A line that is the tag, as the playlist reader sees tags: "#EXT-X-TARGETDURATION:6", but not
 // "#EXT-X-TARGETDURATIONS" or a title that quotes the tag.
 bool HasTagLine(std::string_view text, std::string_view tag) {
@@ -49,13 +43,13 @@ std::optional<std::span<const uint8_t>> AfterId3(std::span<const uint8_t> p) {
 
 std::optional<ContentKind> FromText(std::string_view text) {
     text = WithoutBom(text);
-    while (!text.empty() && (IsBlank(text[0]) || text[0] == '\r' || text[0] == '\n')) text.remove_prefix(1);
+    while (!text.empty() && IsAsciiSpace(text[0])) text.remove_prefix(1);
     if (text.starts_with("#EXTM3U") || text.starts_with("#EXTINF:") || text.starts_with("#EXT-X-")) {
         return M3uKind(text);
     }
     if (StartsWithNoCase(text, "[playlist]")) return ContentKind::StationList;
     if (text.starts_with("<")) {
-        const std::string head = Lower(text.substr(0, 512));
+        const std::string head = LowerAscii(text.substr(0, 512));
         if (head.find("<asx") != std::string::npos || head.find("<?wpl") != std::string::npos ||
             head.find("<smil") != std::string::npos) {
             return ContentKind::WindowsMedia;
@@ -87,7 +81,7 @@ std::optional<ContentKind> FromBytes(std::span<const uint8_t> p) {
 }
 
 std::optional<ContentKind> FromContentType(std::string_view contentType, std::string_view text) {
-    std::string type = Lower(TrimBlanks(contentType.substr(0, contentType.find(';'))));
+    std::string type = LowerAscii(TrimAscii(contentType.substr(0, contentType.find(';'))));
     if (type == "application/vnd.apple.mpegurl" || type == "application/x-mpegurl" ||
         type == "audio/mpegurl" || type == "audio/x-mpegurl" || type == "application/mpegurl") {
         return M3uKind(text);
@@ -117,7 +111,7 @@ std::optional<ContentKind> FromExtension(std::string_view url, std::string_view 
     const std::string_view name = path.substr(path.rfind('/') + 1);  // npos + 1 is 0
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) return std::nullopt;
-    const std::string ext = Lower(name.substr(dot + 1));
+    const std::string ext = LowerAscii(name.substr(dot + 1));
     if (ext == "m3u8" || ext == "m3u") return M3uKind(text);
     if (ext == "pls") return ContentKind::StationList;
     if (ext == "asx" || ext == "wax" || ext == "wvx" || ext == "wpl" || ext == "wma" || ext == "wmv" ||

@@ -42,7 +42,4 @@ private:
 // survives). The key counts where a field starts. Nullopt when the block names no StreamTitle.
 std::optional<std::string> StreamTitleOf(std::string_view block);
 
-// Whether bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
-bool IsValidUtf8(std::string_view bytes);
-
 }  // namespace zarvio::stream

@@ -21,13 +21,13 @@ struct PlsLine {
 bool ReadPlsLine(std::string_view line, PlsLine& out) {
     const size_t eq = line.find('=');
     if (eq == std::string_view::npos) return false;
-    const std::string_view name = TrimBlanks(line.substr(0, eq));
+    const std::string_view name = TrimAscii(line.substr(0, eq));
     size_t digits = name.size();
     while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
     if (digits == 0 || digits == name.size() || name.size() - digits > 9) return false;
     out.key = name.substr(0, digits);
     std::from_chars(name.data() + digits, name.data() + name.size(), out.number);
-    out.value = TrimBlanks(line.substr(eq + 1));
+    out.value = TrimAscii(line.substr(eq + 1));
     return true;
 }
 
@@ -72,7 +72,7 @@ std::vector<StationEntry> ReadM3u(std::string_view text, std::string_view base) 
         if (line[0] == '#') {
             if (line.starts_with("#EXTINF:")) {
                 const size_t comma = line.find(',');
-                title = comma == std::string_view::npos ? std::string_view() : TrimBlanks(line.substr(comma + 1));
+                title = comma == std::string_view::npos ? std::string_view() : TrimAscii(line.substr(comma + 1));
             }
             return true;
         }

@@ -2,29 +2,10 @@
 
 #include <limits>
 
+#include "player/stream/base/ascii.h"
+
 namespace zarvio::stream {
 namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Lower(c);
-    return out;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (Lower(s[i]) != Lower(prefix[i])) return false;
-    return true;
-}
-
-std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-    return s;
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -49,7 +30,7 @@ std::optional<int> StatusOf(std::string_view line) {
 }  // namespace
 
 std::optional<std::string> HttpHead::Find(std::string_view name) const {
-    const std::string wanted = Lowered(name);
+    const std::string wanted = LowerAscii(name);
     for (const auto& [n, v] : headers)
         if (n == wanted) return v;
     return std::nullopt;
@@ -81,19 +62,19 @@ std::optional<HttpHead> ParseHttpHead(std::string_view head) {
         if (line.empty()) break;  // the blank line: nothing after it belongs to the head
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos || colon == 0) continue;  // a stray line: skipped
-        out.headers.emplace_back(Lowered(Trimmed(line.substr(0, colon))),
-                                 std::string(Trimmed(line.substr(colon + 1))));
+        out.headers.emplace_back(LowerAscii(TrimAscii(line.substr(0, colon))),
+                                 std::string(TrimAscii(line.substr(colon + 1))));
     }
     if (first) return std::nullopt;
     return out;
 }
 
 std::string MediaTypeOf(std::string_view contentType) {
-    return Lowered(Trimmed(contentType.substr(0, contentType.find(';'))));
+    return LowerAscii(TrimAscii(contentType.substr(0, contentType.find(';'))));
 }
 
 std::optional<uint64_t> ParseDecimal(std::string_view text) {
-    text = Trimmed(text);
+    text = TrimAscii(text);
     if (text.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : text) {
@@ -137,34 +118,6 @@ std::optional<PlainHttpAddress> ParsePlainHttpAddress(std::string_view url) {
         out.port = static_cast<uint16_t>(*value);
     }
     return out;
-}
-
-std::string ResolveLocation(std::string_view base, std::string_view location) {
-    location = Trimmed(location);
-    // An absolute address: a scheme of letters, digits, '+', '-', '.' before the first ':'.
-    const size_t colon = location.find(':');
-    if (colon != std::string_view::npos && colon > 0) {
-        bool scheme = true;
-        for (size_t i = 0; i < colon; ++i) {
-            const char c = location[i];
-            const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-            if (!(letter || (i > 0 && (IsDigit(c) || c == '+' || c == '-' || c == '.')))) scheme = false;
-        }
-        if (scheme && location.find_first_of("/?#") > colon) return std::string(location);
-    }
-    const size_t schemeEnd = base.find("://");
-    if (schemeEnd == std::string_view::npos) return std::string(location);
-    if (location.substr(0, 2) == "//") return std::string(base.substr(0, schemeEnd + 1)) + std::string(location);
-    const size_t pathStart = base.find_first_of("/?#", schemeEnd + 3);
-    const std::string_view origin = base.substr(0, pathStart);
-    if (location.empty()) return std::string(base.substr(0, base.find('#')));
-    if (location.front() == '/') return std::string(origin) + std::string(location);
-    std::string_view path = pathStart == std::string_view::npos ? std::string_view("/") : base.substr(pathStart);
-    path = path.substr(0, path.find_first_of("?#"));
-    if (path.empty()) path = "/";
-    if (location.front() == '?') return std::string(origin) + std::string(path) + std::string(location);
-    const std::string_view folder = path.substr(0, path.rfind('/') + 1);
-    return std::string(origin) + std::string(folder) + std::string(location);
 }
 
 bool IsPlainHttpUrl(std::wstring_view url) {

@@ -45,11 +45,6 @@ struct PlainHttpAddress {
 // empty host, user info or a bad port.
 std::optional<PlainHttpAddress> ParsePlainHttpAddress(std::string_view url);
 
-// A Location header's target resolved against the address it came from: absolute addresses
-// as they are, "//host/x", "/x" and "x" (relative to the base's folder) as RFC 3986 resolves
-// them for the common cases; dot segments are left for the server.
-std::string ResolveLocation(std::string_view base, std::string_view location);
-
 // Whether an address is plain http (no TLS): the case the Winsock client can take over.
 bool IsPlainHttpUrl(std::wstring_view url);
 

@@ -17,7 +17,6 @@ inline constexpr wchar_t kUserAgent[] = L"Zarvio/" ZARVIO_VERSION_TEXT;
 inline constexpr uint32_t kConnectTimeoutMs = 10000;
 inline constexpr uint32_t kAnswerTimeoutMs = 10000;
 inline constexpr uint32_t kReceiveTimeoutMs = 3000;  // the stall detector
-inline constexpr int kMaxRedirects = 5;
 
 struct HttpRequest {
     std::wstring url;

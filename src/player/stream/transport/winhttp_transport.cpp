@@ -6,6 +6,7 @@
 
 #include "platform/text.h"
 #include "player/stream/transport/http_head.h"
+#include "player/stream/transport/redirects.h"
 
 namespace zarvio::stream {
 namespace {
@@ -39,10 +40,6 @@ std::optional<std::wstring> QueryUrl(HINTERNET request) {
     if (!WinHttpQueryOption(request, WINHTTP_OPTION_URL, url.data(), &bytes)) return std::nullopt;
     url.resize(wcsnlen(url.c_str(), url.size()));
     return url;
-}
-
-bool IsRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
 // Proxy settings the way the user set them: WinHTTP's automatic proxy (Windows 8.1 and later),
@@ -226,19 +223,17 @@ std::unique_ptr<HttpBody> WinHttpTransport::Open(const HttpRequest& request, Htt
     }
     std::wstring headers;
     if (request.icyMetadata) headers += L"Icy-MetaData: 1\r\n";
-    if (request.rangeStart) {
-        headers += L"Range: bytes=" + std::to_wstring(*request.rangeStart) + L"-" +
-                   (request.rangeEnd ? std::to_wstring(*request.rangeEnd) : std::wstring()) + L"\r\n";
-    }
-    std::wstring url = request.url;
-    for (int hop = 0;; ++hop) {
+    const std::string range = RangeHeaderLine(request);
+    headers.append(range.begin(), range.end());
+    return OpenFollowingRedirects(ToUtf8(request.url), failure, [&](const std::string& address) -> Hop {
+        const std::wstring url = FromUtf8(address);
         URL_COMPONENTS parts{};
         parts.dwStructSize = sizeof parts;
         parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
         if (!WinHttpCrackUrl(url.c_str(), 0, 0, &parts) ||
             (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) || parts.dwHostNameLength == 0) {
             failure = Failure{FailureCause::BadAddress, 0};
-            return nullptr;
+            return {};
         }
         const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
         std::wstring target = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
@@ -249,18 +244,18 @@ std::unique_ptr<HttpBody> WinHttpTransport::Open(const HttpRequest& request, Htt
         WinHttpHandle connect(WinHttpConnect(session_->get(), host.c_str(), parts.nPort, 0));
         if (!connect) {
             failure = FailureOfWinHttpError(GetLastError(), false);
-            return nullptr;
+            return {};
         }
         HINTERNET opened = WinHttpOpenRequest(connect.get(), L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
                                               WINHTTP_DEFAULT_ACCEPT_TYPES,
                                               parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
         if (!opened) {
             failure = FailureOfWinHttpError(GetLastError(), false);
-            return nullptr;
+            return {};
         }
         if (!canceller_->Adopt(opened)) {
             failure = Failure{FailureCause::Other, 0};
-            return nullptr;
+            return {};
         }
         Request req(canceller_, opened);
         // We follow redirects ourselves: each hop counts, and https may lead to http (the
@@ -276,23 +271,16 @@ std::unique_ptr<HttpBody> WinHttpTransport::Open(const HttpRequest& request, Htt
                                 headers.empty() ? 0 : static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
             !WinHttpReceiveResponse(req.get(), nullptr)) {
             failure = FailureOfWinHttpError(GetLastError(), false);
-            return nullptr;
+            return {};
         }
         DWORD status = 0, size = sizeof status;
         if (!WinHttpQueryHeaders(req.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                                  WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
             failure = Failure{FailureCause::InvalidResponse, 0};
-            return nullptr;
+            return {};
         }
         const auto location = QueryHeader(req.get(), WINHTTP_QUERY_LOCATION);
-        if (IsRedirect(static_cast<int>(status)) && location && !location->empty()) {
-            if (hop == kMaxRedirects) {
-                failure = Failure{FailureCause::TooManyRedirects, 0};
-                return nullptr;
-            }
-            url = FromUtf8(ResolveLocation(ToUtf8(url), ToUtf8(*location)));
-            continue;
-        }
+        if (IsRedirect(static_cast<int>(status)) && location && !location->empty()) return {nullptr, ToUtf8(*location)};
         response.status = static_cast<int>(status);
         response.finalUrl = QueryUrl(req.get()).value_or(url);
         if (const auto type = QueryHeader(req.get(), WINHTTP_QUERY_CONTENT_TYPE)) {
@@ -303,8 +291,9 @@ std::unique_ptr<HttpBody> WinHttpTransport::Open(const HttpRequest& request, Htt
         if (const auto metaint = QueryHeader(req.get(), WINHTTP_QUERY_CUSTOM, L"icy-metaint")) {
             response.icyMetaInt = static_cast<size_t>(ParseDecimal(AsciiOf(*metaint)).value_or(0));
         }
-        return std::make_unique<WinHttpBody>(session_, std::move(connect), std::move(req), response.contentLength);
-    }
+        return {std::make_unique<WinHttpBody>(session_, std::move(connect), std::move(req), response.contentLength),
+                std::nullopt};
+    });
 }
 
 }  // namespace zarvio::stream

@@ -13,6 +13,7 @@
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "player/stream/transport/http_head.h"
+#include "player/stream/transport/redirects.h"
 
 namespace zarvio::stream {
 
@@ -125,10 +126,7 @@ std::string RequestText(const PlainHttpAddress& address, const HttpRequest& requ
     std::string text = "GET " + address.target + " HTTP/1.0\r\nHost: " + host + "\r\nUser-Agent: " +
                        ToUtf8(kUserAgent) + "\r\nAccept: */*\r\n";
     if (request.icyMetadata) text += "Icy-MetaData: 1\r\n";
-    if (request.rangeStart) {
-        text += "Range: bytes=" + std::to_string(*request.rangeStart) + "-" +
-                (request.rangeEnd ? std::to_string(*request.rangeEnd) : std::string()) + "\r\n";
-    }
+    text += RangeHeaderLine(request);
     return text + "Connection: close\r\n\r\n";
 }
 
@@ -190,10 +188,6 @@ private:
     uint64_t received_ = 0;
 };
 
-bool IsRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
 }  // namespace
 
 WinsockHttp10Transport::WinsockHttp10Transport() : winsock_(std::make_shared<WinsockLibrary>()) {}
@@ -206,18 +200,17 @@ std::unique_ptr<HttpBody> WinsockHttp10Transport::Open(const HttpRequest& reques
         failure = Failure{FailureCause::Other, 0};
         return nullptr;
     }
-    std::string url = ToUtf8(request.url);
-    for (int hop = 0;; ++hop) {
+    return OpenFollowingRedirects(ToUtf8(request.url), failure, [&](const std::string& url) -> Hop {
         const auto address = ParsePlainHttpAddress(url);
         if (!address) {
             failure = Failure{FailureCause::BadAddress, 0};
-            return nullptr;
+            return {};
         }
         Socket s = Connect(*address, failure);
-        if (!s) return nullptr;
+        if (!s) return {};
         if (!SendAll(s.get(), RequestText(*address, request))) {
             failure = Failure{FailureCause::Dropped, 0};
-            return nullptr;
+            return {};
         }
         SetReceiveTimeout(s.get(), kAnswerTimeoutMs);
         std::string received;
@@ -226,33 +219,26 @@ std::unique_ptr<HttpBody> WinsockHttp10Transport::Open(const HttpRequest& reques
         while (!(headEnd = EndOfHead(received))) {
             if (received.size() > kMaxHeadBytes) {
                 failure = Failure{FailureCause::InvalidResponse, 0};
-                return nullptr;
+                return {};
             }
             const int n = recv(s.get(), chunk, sizeof chunk, 0);
             if (n < 0) {
                 failure = FailureOfSocketError(WSAGetLastError(), false);
-                return nullptr;
+                return {};
             }
             if (n == 0) {
                 failure = Failure{received.empty() ? FailureCause::Dropped : FailureCause::InvalidResponse, 0};
-                return nullptr;
+                return {};
             }
             received.append(chunk, static_cast<size_t>(n));
         }
         const auto head = ParseHttpHead(std::string_view(received).substr(0, *headEnd));
         if (!head) {
             failure = Failure{FailureCause::InvalidResponse, 0};
-            return nullptr;
+            return {};
         }
         const auto location = head->Find("location");
-        if (IsRedirect(head->status) && location && !location->empty()) {
-            if (hop == kMaxRedirects) {
-                failure = Failure{FailureCause::TooManyRedirects, 0};
-                return nullptr;
-            }
-            url = ResolveLocation(url, *location);
-            continue;
-        }
+        if (IsRedirect(head->status) && location && !location->empty()) return {nullptr, std::string(*location)};
         SetReceiveTimeout(s.get(), kReceiveTimeoutMs);
         response.status = head->status;
         response.finalUrl = FromUtf8(url);
@@ -261,8 +247,9 @@ std::unique_ptr<HttpBody> WinsockHttp10Transport::Open(const HttpRequest& reques
         if (const auto metaint = head->Find("icy-metaint")) {
             response.icyMetaInt = static_cast<size_t>(ParseDecimal(*metaint).value_or(0));
         }
-        return std::make_unique<WinsockBody>(winsock_, std::move(s), received.substr(*headEnd), response.contentLength);
-    }
+        return {std::make_unique<WinsockBody>(winsock_, std::move(s), received.substr(*headEnd), response.contentLength),
+                std::nullopt};
+    });
 }
 
 }  // namespace zarvio::stream

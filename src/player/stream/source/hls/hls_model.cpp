@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "player/stream/base/ascii.h"
 #include "player/stream/source/hls/hls_crypto.h"
 
 namespace zarvio::stream {
@@ -12,20 +13,10 @@ namespace {
 constexpr std::string_view kVideoCodecs[] = {"avc1", "avc3", "hvc1", "hev1", "vp08", "vp09", "vp8", "vp9",
                                              "av01", "mp4v", "dvh1", "dvhe", "dva1", "dvav"};
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
 bool IsVideoCodec(std::string_view codec) {
     const std::string_view name = codec.substr(0, codec.find('.'));
     for (std::string_view v : kVideoCodecs) {
-        if (name.size() == v.size() && std::equal(name.begin(), name.end(), v.begin(), [](char a, char b) {
-                return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
-            })) {
-            return true;
-        }
+        if (EqualsNoCase(name, v)) return true;
     }
     return false;
 }
@@ -40,7 +31,7 @@ bool IsAudioOnlyCodecs(std::string_view codecs) {
     bool any = false;
     while (!codecs.empty()) {
         const size_t comma = codecs.find(',');
-        const std::string_view codec = Trim(codecs.substr(0, comma));
+        const std::string_view codec = TrimAscii(codecs.substr(0, comma));
         if (IsVideoCodec(codec)) return false;
         any = any || !codec.empty();
         codecs = comma == std::string_view::npos ? std::string_view() : codecs.substr(comma + 1);

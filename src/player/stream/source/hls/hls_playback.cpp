@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "player/stream/base/ascii.h"
 #include "player/stream/source/hls/aes_decrypt.h"
 #include "player/stream/transport/http_fetch.h"
 #include "player/stream/formats/id3.h"
@@ -16,20 +17,12 @@ constexpr uint32_t kIdleWaitMs = 100;  // how often a wait for the next reload l
 
 SourceResult Failed(const Failure& failure) { return {SourceEnd::Failed, failure}; }
 
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-    return s;
-}
-
 }  // namespace
 
 bool IsShowableExtinfTitle(std::string_view title) {
-    const std::string_view t = Trim(title);
+    const std::string_view t = TrimAscii(title);
     if (t.empty()) return false;
-    std::string lower(t);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (lower == "no desc") return false;
+    if (EqualsNoCase(t, "no desc")) return false;
     const bool number = std::all_of(t.begin(), t.end(), [](unsigned char c) {
         return std::isdigit(c) || c == '.' || c == '-' || c == '+' || c == ',';
     });
@@ -256,7 +249,7 @@ bool HlsPlayback::DecodeSegment(Segment& segment, Failure& failure) {
         pendingTitles_.clear();
     }
     if (job.map && !PrepareInit(*job.map, failure)) return false;
-    if (IsShowableExtinfTitle(job.title)) feed_.MarkTitle(std::string(Trim(job.title)));
+    if (IsShowableExtinfTitle(job.title)) feed_.MarkTitle(std::string(TrimAscii(job.title)));
 
     const SegmentFormat format = job.map ? SegmentFormat::FragmentedMp4 : SniffSegment(bytes);
     switch (format) {

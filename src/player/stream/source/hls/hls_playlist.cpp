@@ -168,10 +168,10 @@ private:
 
     bool Extinf(std::string_view value) {
         const size_t comma = value.find(',');
-        const auto duration = ParseSeconds(TrimBlanks(value.substr(0, comma)));
+        const auto duration = ParseSeconds(TrimAscii(value.substr(0, comma)));
         if (!duration) return Error("unreadable EXTINF duration");
         pendingDuration_ = *duration;
-        pendingTitle_ = comma == std::string_view::npos ? std::string_view() : TrimBlanks(value.substr(comma + 1));
+        pendingTitle_ = comma == std::string_view::npos ? std::string_view() : TrimAscii(value.substr(comma + 1));
         return true;
     }
 
@@ -350,7 +350,7 @@ std::optional<std::vector<HlsAttribute>> ParseHlsAttributes(std::string_view lis
     std::vector<HlsAttribute> out;
     size_t i = 0;
     auto skipBlanks = [&] {
-        while (i < list.size() && IsBlank(list[i])) ++i;
+        while (i < list.size() && IsAsciiSpace(list[i])) ++i;
     };
     skipBlanks();
     while (i < list.size()) {
@@ -370,7 +370,7 @@ std::optional<std::vector<HlsAttribute>> ParseHlsAttributes(std::string_view lis
             if (i < list.size() && list[i] != ',') return std::nullopt;
         } else {
             const size_t comma = std::min(list.find(',', i), list.size());
-            a.value = TrimBlanks(list.substr(i, comma - i));
+            a.value = TrimAscii(list.substr(i, comma - i));
             if (a.value.find('"') != std::string_view::npos) return std::nullopt;
             i = comma;
         }
@@ -395,7 +395,7 @@ std::optional<HlsPlaylist> ParseHlsPlaylist(std::string_view text, std::string_v
         if (first) {
             if (line.empty()) return true;  // blank lines before the header are forgiven
             first = false;
-            ok = line.starts_with("#EXTM3U") && (line.size() == 7 || IsBlank(line[7]));
+            ok = line.starts_with("#EXTM3U") && (line.size() == 7 || IsAsciiSpace(line[7]));
             if (!ok) reader.Fail("no #EXTM3U header");
             return ok;
         }
