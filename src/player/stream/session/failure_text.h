@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "player/stream/base/failure_policy.h"
+#include "player/stream/base/failure.h"
 
 namespace zarvio::stream {
 

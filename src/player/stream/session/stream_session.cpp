@@ -8,24 +8,17 @@
 
 #include "platform/com_support.h"
 #include "platform/text.h"
-#include "player/stream/formats/audio_framer.h"
 #include "player/stream/formats/content_sniff.h"
 #include "player/stream/session/failure_text.h"
 #include "player/stream/source/hls/hls_playback.h"
 #include "player/stream/transport/http_fetch.h"
-#include "player/stream/formats/icy_metadata.h"
-#include "player/stream/formats/mpeg_ts_demuxer.h"
 #include "player/stream/lists/station_list_walker.h"
+#include "player/stream/session/reconnect_policy.h"
+#include "player/stream/source/progressive_source.h"
 
 namespace zarvio::stream {
 namespace {
 
-constexpr size_t kReadSize = 16 * 1024;
-// ICY metadata is split from the audio in slices of this size, so a title is marked within
-// about 60 ms of audio of where the server put it.
-constexpr size_t kIcySlice = 1024;
-// Bytes without a single frame after which the content is taken for something no decoder takes.
-constexpr uint64_t kNoiseLimit = 256 * 1024;
 // First bytes enough to tell what an answer holds (up to kSniffBytes are looked at).
 constexpr size_t kSniffMinimum = 1024;
 
@@ -54,7 +47,7 @@ std::shared_ptr<StreamSession> StreamSession::Start(std::wstring url, uint64_t g
 StreamSession::StreamSession(std::wstring url, uint64_t generation, std::shared_ptr<NoticeBox> notices,
                              std::shared_ptr<const std::atomic<int>> volume, const StreamParts& parts)
     : url_(std::move(url)), generation_(generation), notices_(std::move(notices)), volume_(std::move(volume)),
-      parts_(parts) {
+      parts_(parts), decoding_(queue_, parts_.decoder, abandoned_) {
     // A state goes into the box under the lock that decided it: the worker's and the output's
     // changes arrive in the order they happened.
     state_.SetPublisher([this](int state) {
@@ -143,7 +136,7 @@ void StreamSession::RunConnections() {
         state_.Disconnected();
         if (wait) WaitBeforeReconnect(backoff.NextDelayMs());
     }
-    decoder_.reset();  // inside the apartment it was made in
+    decoding_.ReleaseDecoder();  // inside the apartment it was made in
     std::lock_guard lock(transportMutex_);
     transport_.reset();
 }
@@ -174,12 +167,7 @@ StreamSession::Outcome StreamSession::RunConnection(HttpTransport& transport, co
         result.failure = Failure{FailureCause::HttpStatus, response.status};
         return outcome;
     }
-    played_ = false;
-    framesFound_ = false;
-    framer_.Reset();
-    // A new connection may bring another codec (a station that moved from MP3 to AAC across
-    // a restart, the next entry of a list, a redirect): its first frames choose the decoder.
-    decoder_.reset();
+    decoding_.StartConnection();
 
     // What the address holds: the first bytes decide over the labels.
     std::vector<uint8_t> first(kSniffBytes);
@@ -222,145 +210,18 @@ StreamSession::Outcome StreamSession::RunConnection(HttpTransport& transport, co
             outcome.listUrl = finalUrl;
             result.failure = Failure{FailureCause::BadPlaylist, 0};  // unless the list is walked
         }
-        outcome.played = played_;
+        outcome.played = decoding_.Played();
         return outcome;
     }
-    result = kind == ContentKind::MpegTs ? PlayTransportStream(*body, response, std::move(first))
-                                         : PlayProgressive(*body, response, std::move(first));
-    outcome.played = played_;
+    result = kind == ContentKind::MpegTs ? PlayTransportStream(*body, response, std::move(first), *this)
+                                         : PlayProgressive(*body, response, std::move(first), *this);
+    outcome.played = decoding_.Played();
     return outcome;
-}
-
-// A stream or a file of MPEG audio or ADTS, with ICY metadata where the server sends it.
-SourceResult StreamSession::PlayProgressive(HttpBody& body, const HttpResponse& response, std::vector<uint8_t> first) {
-    Connected();
-    IcySplitter icy(response.icyMetaInt);
-    std::vector<uint8_t> buffer = std::move(first);
-    uint64_t received = buffer.size();
-    std::string audio;
-    std::vector<std::string> blocks;
-    Failure failure;
-    for (;;) {
-        for (size_t at = 0; at < buffer.size(); at += kIcySlice) {
-            audio.clear();
-            blocks.clear();
-            const size_t len = std::min(kIcySlice, buffer.size() - at);
-            icy.Feed(std::span<const uint8_t>(buffer.data() + at, len), audio, blocks);
-            const auto* bytes = reinterpret_cast<const uint8_t*>(audio.data());
-            if (!FeedAudio(std::span<const uint8_t>(bytes, audio.size()), failure))
-                return {abandoned_ ? SourceEnd::Abandoned : SourceEnd::Failed, failure};
-            for (const std::string& block : blocks) {
-                if (auto title = StreamTitleOf(block)) queue_.PushTitle(DecodeTitle(*title));
-            }
-        }
-        if (abandoned_) return {SourceEnd::Abandoned, {}};
-        buffer.resize(kReadSize);
-        const std::optional<size_t> n = body.Read(buffer.data(), buffer.size(), failure);
-        if (abandoned_) return {SourceEnd::Abandoned, {}};
-        if (!n) return {SourceEnd::Failed, failure};
-        if (*n == 0) {
-            if (response.contentLength && received >= *response.contentLength) {
-                if (!EndOfAudio(failure)) return {abandoned_ ? SourceEnd::Abandoned : SourceEnd::Failed, failure};
-                return {SourceEnd::Finished, {}};
-            }
-            return {SourceEnd::Failed, Failure{FailureCause::Dropped, 0}};  // a stream has no end
-        }
-        received += *n;
-        buffer.resize(*n);
-    }
-}
-
-// A transport stream sent as one long answer: its audio is taken out as it comes.
-SourceResult StreamSession::PlayTransportStream(HttpBody& body, const HttpResponse& response,
-                                                std::vector<uint8_t> first) {
-    Connected();
-    MpegTsDemuxer demuxer;
-    std::vector<TsPayload> payloads;
-    std::vector<uint8_t> buffer = std::move(first);
-    uint64_t received = buffer.size();
-    Failure failure;
-    for (;;) {
-        payloads.clear();
-        demuxer.Push(buffer, payloads);
-        if (demuxer.State() == TsStreamState::Unsupported) return {SourceEnd::Failed, Failure{FailureCause::Unsupported, 0}};
-        for (const TsPayload& p : payloads) {
-            if (p.kind == TsPayload::Kind::Audio && !FeedAudio(p.bytes, failure))
-                return {abandoned_ ? SourceEnd::Abandoned : SourceEnd::Failed, failure};
-        }
-        buffer.resize(kReadSize);
-        const std::optional<size_t> n = body.Read(buffer.data(), buffer.size(), failure);
-        if (abandoned_) return {SourceEnd::Abandoned, {}};
-        if (!n) return {SourceEnd::Failed, failure};
-        if (*n == 0) {
-            if (!response.contentLength || received < *response.contentLength)
-                return {SourceEnd::Failed, Failure{FailureCause::Dropped, 0}};
-            payloads.clear();
-            demuxer.Flush(payloads);
-            for (const TsPayload& p : payloads)
-                if (p.kind == TsPayload::Kind::Audio && !FeedAudio(p.bytes, failure)) return {SourceEnd::Failed, failure};
-            if (!EndOfAudio(failure)) return {SourceEnd::Failed, failure};
-            return {SourceEnd::Finished, {}};
-        }
-        received += *n;
-        buffer.resize(*n);
-    }
-}
-
-bool StreamSession::FeedAudio(std::span<const uint8_t> bytes, Failure& failure) {
-    if (bytes.empty()) return !abandoned_;
-    framer_.Push(bytes);
-    while (auto frame = framer_.Next()) {
-        if (!DecodeFrame(*frame, failure)) return false;
-    }
-    if (!framesFound_ && framer_.SkippedBytes() > kNoiseLimit) {
-        failure = Failure{FailureCause::Undecodable, 0};
-        return false;
-    }
-    return !abandoned_;
-}
-
-bool StreamSession::EndOfAudio(Failure& failure) {
-    // The last frame has no header after it to vouch for it.
-    if (auto last = framer_.Flush()) return DecodeFrame(*last, failure);
-    return !abandoned_;
-}
-
-void StreamSession::ResetDecoding() {
-    framer_.Reset();
-    framesFound_ = false;
-    // What follows may have another codec, rate or channel count (an HLS discontinuity): its
-    // first frame makes the decoder that fits it.
-    decoder_.reset();
 }
 
 void StreamSession::MarkTitle(const std::string& utf8) { queue_.PushTitle(DecodeTitle(utf8)); }
 
 void StreamSession::ReserveSoundMs(uint32_t ms) { queue_.ReserveMs(ms); }
-
-bool StreamSession::DecodeFrame(const AudioFrame& frame, Failure& failure) {
-    framesFound_ = true;
-    if (frame.codec == AudioCodec::Aac && frame.adts.rawBlocks > 1) {
-        // Several AAC blocks in one ADTS frame: the decoders take one block per access unit.
-        failure = Failure{FailureCause::Unsupported, 0};
-        return false;
-    }
-    // The stream changed its rate, channels or codec mid-way (a programme handed to another
-    // encoder): the frames of the new format get a decoder of their own.
-    if (frame.newFormat) decoder_.reset();
-    if (!decoder_) {
-        decoder_ = parts_.decoder(frame);
-        if (!decoder_) {
-            failure = Failure{FailureCause::NoDecoder, 0};
-            return false;
-        }
-    }
-    pcm_.clear();
-    PcmFormat format;
-    if (!decoder_->Decode(frame, pcm_, format) || pcm_.empty()) return true;  // a damaged frame is dropped
-    if (!queue_.Push(format, pcm_)) return false;  // abandoned
-    played_ = true;
-    return true;
-}
 
 void StreamSession::RunOutput() {
     // The device holds 300 ms: a decoder or a busy machine must not keep this thread from

@@ -1,6 +1,6 @@
-// One playback of one address by the stream player: a worker thread that connects, takes the
-// ICY metadata out, frames and decodes the audio and reconnects after a failure that may pass,
-// and an output thread that plays the decoded audio. Both hold the session alive; the UI thread
+// One playback of one address by the stream player: a worker thread that connects, hands the
+// answer to the source its content calls for, and reconnects after a failure that may pass, and
+// an output thread that plays the decoded audio. Both hold the session alive; the UI thread
 // only starts it and abandons it, and never waits for either thread.
 #pragma once
 #include <atomic>
@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "player/stream/formats/audio_framer.h"
 #include "player/stream/output/audio_sink.h"
 #include "player/stream/decode/decoder_factory.h"
-#include "player/stream/base/failure_policy.h"
+#include "player/stream/base/failure.h"
+#include "player/stream/session/decoding_feed.h"
 #include "player/stream/transport/http_transport.h"
 #include "player/stream/source/media_feed.h"
 #include "player/stream/session/notice_box.h"
@@ -70,8 +70,6 @@ private:
 
     void RunConnections();
     Outcome RunConnection(HttpTransport& transport, const std::wstring& url);
-    SourceResult PlayProgressive(HttpBody& body, const HttpResponse& response, std::vector<uint8_t> first);
-    SourceResult PlayTransportStream(HttpBody& body, const HttpResponse& response, std::vector<uint8_t> first);
     void WaitBeforeReconnect(uint32_t requestedMs);
     void EndWithFailure(const Failure& failure);
     void RunOutput();
@@ -81,14 +79,13 @@ private:
     // MediaFeed, on the worker thread.
     bool Abandoned() const override { return abandoned_; }
     void Connected() override { state_.Connected(); }
-    bool FeedAudio(std::span<const uint8_t> bytes, Failure& failure) override;
-    bool EndOfAudio(Failure& failure) override;
-    void ResetDecoding() override;
+    bool FeedAudio(std::span<const uint8_t> bytes, Failure& failure) override { return decoding_.Feed(bytes, failure); }
+    bool EndOfAudio(Failure& failure) override { return decoding_.End(failure); }
+    void ResetDecoding() override { decoding_.Reset(); }
     void MarkTitle(const std::string& utf8) override;
     void ReserveSoundMs(uint32_t ms) override;
     bool Sleep(uint32_t ms) override;
     uint64_t Underruns() const override { return underruns_; }
-    bool DecodeFrame(const AudioFrame& frame, Failure& failure);
 
     // OutputEvents, on the output thread.
     void OnSoundStarted() override;
@@ -110,11 +107,7 @@ private:
     PcmQueue queue_;
     SessionState state_;
     // Worker thread only.
-    AudioFramer framer_;
-    bool framesFound_ = false;  // since the connection began
-    bool played_ = false;       // the connection queued sound
-    std::vector<int16_t> pcm_;
-    std::unique_ptr<AudioDecoder> decoder_;
+    DecodingFeed decoding_;
     std::mutex waitMutex_;
     std::condition_variable waitWake_;
     bool reconnectNow_ = false;

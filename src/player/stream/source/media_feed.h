@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "player/stream/base/failure_policy.h"
+#include "player/stream/base/failure.h"
 
 namespace zarvio::stream {
 
@@ -34,7 +34,8 @@ public:
     virtual bool EndOfAudio(Failure& failure) = 0;
     // A discontinuity: the next bytes start a new stream for the framer and the decoder.
     virtual void ResetDecoding() = 0;
-    // The title heard from the current point of the audio on (UTF-8).
+    // The title heard from the current point of the audio on: UTF-8, or where the bytes are not
+    // valid UTF-8 (an ICY title of a GBK server), text of the system code page.
     virtual void MarkTitle(const std::string& utf8) = 0;
     // The sound queue is to hold at least this much: a source whose audio comes in long pieces
     // (HLS segments) fetches the next piece while the queue plays.

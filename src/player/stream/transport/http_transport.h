@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/version.h"
-#include "player/stream/base/failure_policy.h"
+#include "player/stream/base/failure.h"
 
 namespace zarvio::stream {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "player/stream/base/failure_policy.h"
+#include "player/stream/session/reconnect_policy.h"
 
 using namespace zarvio::stream;
 

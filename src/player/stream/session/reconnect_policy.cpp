@@ -1,4 +1,4 @@
-#include "player/stream/base/failure_policy.h"
+#include "player/stream/session/reconnect_policy.h"
 
 #include <array>
 #include <limits>
