@@ -19,6 +19,7 @@
 #include "platform/files.h"
 #include "player/stream/formats/audio_framer.h"
 #include "player/stream/output/audio_sink.h"
+#include "player/stream/output/waveout_sink.h"
 #include "player/stream/decode/decoder_factory.h"
 #include "player/stream/session/stream_player.h"
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "player/stream/transport/fallback_transport.h"
 #include "player/stream/transport/http_transport.h"
 #include "player/stream/transport/winhttp_transport.h"
 #include "player/stream/transport/winsock_http10.h"

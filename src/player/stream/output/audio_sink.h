@@ -32,7 +32,4 @@ public:
     virtual void WaitForBlock(uint32_t timeoutMs) = 0;
 };
 
-// The sink over the system's default waveOut device.
-std::unique_ptr<AudioSink> CreateWaveOutSink();
-
 }  // namespace zarvio::stream

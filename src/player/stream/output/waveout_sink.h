@@ -24,7 +24,9 @@ public:
 // The system's waveOut functions on the default device (WAVE_MAPPER), with event callbacks.
 WaveOutApi& SystemWaveOut();
 
-// The sink over api, which must outlive it. CreateWaveOutSink() is this over SystemWaveOut().
+// The sink over api, which must outlive it.
 std::unique_ptr<AudioSink> CreateWaveOutSink(WaveOutApi& api);
+// The sink over the system's default waveOut device (SystemWaveOut()).
+std::unique_ptr<AudioSink> CreateWaveOutSink();
 
 }  // namespace zarvio::stream

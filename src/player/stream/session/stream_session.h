@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "player/stream/output/audio_sink.h"
+#include "player/stream/output/waveout_sink.h"
 #include "player/stream/decode/decoder_factory.h"
 #include "player/stream/base/failure.h"
 #include "player/stream/session/decoding_feed.h"
+#include "player/stream/transport/fallback_transport.h"
 #include "player/stream/transport/http_transport.h"
 #include "player/stream/source/media_feed.h"
 #include "player/stream/session/notice_box.h"
@@ -32,7 +34,7 @@ namespace zarvio::stream {
 struct StreamParts {
     std::function<std::unique_ptr<HttpTransport>()> transport = CreateStreamTransport;
     std::function<std::unique_ptr<AudioDecoder>(const AudioFrame&)> decoder = CreateAudioDecoder;
-    std::function<std::unique_ptr<AudioSink>()> sink = CreateWaveOutSink;
+    std::function<std::unique_ptr<AudioSink>()> sink = [] { return CreateWaveOutSink(); };
     // Given the wait the reconnect policy asks for, returns the wait to really make (tests shorten
     // it and record the request). Unset: the requested wait.
     std::function<uint32_t(uint32_t requestedMs)> reconnectWait;

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "player/stream/transport/http_head.h"
+#include "player/stream/transport/winhttp_transport.h"
+#include "player/stream/transport/winsock_http10.h"
 
 namespace zarvio::stream {
 
@@ -19,13 +21,14 @@ std::unique_ptr<HttpBody> FallbackTransport::Open(const HttpRequest& request, Ht
     return plainHttp_->Open(request, response, failure);
 }
 
-}  // namespace zarvio::stream
-
-namespace zarvio::stream {
-
 void FallbackTransport::Cancel() {
     first_->Cancel();
     plainHttp_->Cancel();
+}
+
+std::unique_ptr<HttpTransport> CreateStreamTransport() {
+    return std::make_unique<FallbackTransport>(std::make_unique<WinHttpTransport>(),
+                                               std::make_unique<WinsockHttp10Transport>());
 }
 
 }  // namespace zarvio::stream

@@ -8,15 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/version.h"
 #include "player/stream/base/failure.h"
 
 namespace zarvio::stream {
-
-inline constexpr wchar_t kUserAgent[] = L"Zarvio/" ZARVIO_VERSION_TEXT;
-inline constexpr uint32_t kConnectTimeoutMs = 10000;
-inline constexpr uint32_t kAnswerTimeoutMs = 10000;
-inline constexpr uint32_t kReceiveTimeoutMs = 3000;  // the stall detector
 
 struct HttpRequest {
     std::wstring url;
@@ -54,11 +48,5 @@ public:
     // system can cut them short (a stopped playback lets go of the network). Never blocks.
     virtual void Cancel() {}
 };
-
-// The transport the player uses: WinHTTP, and for plain http addresses whose server answers in a
-// way WinHTTP refuses (ERROR_WINHTTP_INVALID_SERVER_RESPONSE, the "ICY 200 OK" of old servers),
-// the same request once more through the Winsock client. One per connection worker: it keeps
-// its sessions (and their kept-alive connections) for the worker's life; used on one thread.
-std::unique_ptr<HttpTransport> CreateStreamTransport();
 
 }  // namespace zarvio::stream

@@ -10,9 +10,17 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/version.h"
 #include "player/stream/transport/http_transport.h"
 
 namespace zarvio::stream {
+
+// What the player's requests say they come from, and how long they wait: the Winsock client
+// keeps to the same.
+inline constexpr wchar_t kUserAgent[] = L"Zarvio/" ZARVIO_VERSION_TEXT;
+inline constexpr uint32_t kConnectTimeoutMs = 10000;
+inline constexpr uint32_t kAnswerTimeoutMs = 10000;
+inline constexpr uint32_t kReceiveTimeoutMs = 3000;  // the stall detector
 
 struct WinHttpHandleTraits {
     static HINTERNET Invalid() { return nullptr; }

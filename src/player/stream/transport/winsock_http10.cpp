@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "player/stream/transport/http_head.h"
 #include "player/stream/transport/redirects.h"
+#include "player/stream/transport/winhttp_transport.h"  // the User-Agent and the timeouts
 
 namespace zarvio::stream {
 
