@@ -9,7 +9,7 @@ namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kGreen = RGB(0, 192, 0);
+constexpr COLORREF kMediumGreen = RGB(0, 192, 0);
 constexpr COLORREF kDarkTeal = RGB(0, 64, 64);
 constexpr FontDescription kLinkFont{L"宋体", 143};  // 14.25 pt
 constexpr FontDescription kLinkUnderlinedFont{L"宋体", 143, false, true};
@@ -67,7 +67,7 @@ void AboutWindow::BuildControls() {
     if (linkFont_) SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), TRUE);
 
     HWND label4 = AddLabel(hwnd(), kAbLabel4, {2880, 1920, 2295, 240}, kAuthorText);
-    SetColors(label4, kGreen);
+    SetColors(label4, kMediumGreen);
     SetFont(label4, kHeadingFont);
 
     HWND label5 = AddLabel(hwnd(), kAbLabel5, {0, 600, 5340, 525}, kProductName);

@@ -17,7 +17,7 @@
 namespace zarvio {
 namespace {
 
-constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kLime = RGB(0, 255, 0);
 constexpr COLORREF kTeal = RGB(0, 128, 128);
 
 struct ButtonRow {
@@ -48,10 +48,12 @@ std::wstring WeekdayName(const SYSTEMTIME& date) {
 MainWindow::MainWindow(Services services, WindowOpeners openers)
     : services_(std::move(services)),
       messageBox_(Required(services_.messageBox, "the main window needs a message box")),
-      tray_(Required(services_.tray, "the main window needs the tray")),
       clock_(Required(services_.clock, "the main window needs a clock")),
       player_(services_.player ? *services_.player : silentPlayer_),
-      openers_(std::move(openers)) {
+      openers_(std::move(openers)),
+      tray_(Required(services_.tray, "the main window needs the tray"),
+            {[this] { return NowPlayingTrayTip(StationNameOf(nowPlaying_.station()), nowPlaying_.title(), TrayTipText()); },
+             [this] { RestoreFromTray(); }, [this](int command) { RunMenuCommand(command); }}) {
     icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ZARVIO),
                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
     if (!icon_) icon_.reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
@@ -79,7 +81,7 @@ bool MainWindow::Start() {
             return false;
         }
     }
-    AddTrayIcon();                       // the tray icon before the window
+    tray_.Add(hwnd(), icon_.get());      // the tray icon before the window
     (void)ShowWindow(hwnd(), SW_SHOW);   // and the window last of all
     (void)UpdateWindow(hwnd());
     // The media keys work from anywhere while the program runs. A second copy leaves them to
@@ -149,11 +151,11 @@ void MainWindow::BuildControls() {
     SetFont(nowPlaying, {L"宋体", 90});
     nowPlaying_.Attach(nowPlaying);
 
-    AddLine({0, 20, 3840, 20, 2, kGreen});
-    AddLine({0, 660, 3870, 660, 3, kGreen});
-    AddLine({0, 2880, 3870, 2880, 2, kGreen});
-    AddLine({0, 0, 0, 2880, 2, kGreen});
-    AddLine({3870, 0, 3870, 2870, 3, kGreen});
+    AddLine({0, 20, 3840, 20, 2, kLime});
+    AddLine({0, 660, 3870, 660, 3, kLime});
+    AddLine({0, 2880, 3870, 2880, 2, kLime});
+    AddLine({0, 0, 0, 2880, 2, kLime});
+    AddLine({3870, 0, 3870, 2870, 3, kLime});
 
     player_.SetListener(this);
 }
@@ -182,8 +184,7 @@ void MainWindow::ExitProgram() { EndProgram(true); }
 
 void MainWindow::EndProgram(bool forumPage) {
     skin::ExitSkin(hwnd());                                     // first the skin lets go,
-    if (trayWanted_) (void)tray_.Remove(TrayIcon());            // then the tray icon goes
-    trayWanted_ = trayShown_ = false;
+    tray_.Remove();                                             // then the tray icon goes
     hotKeys_.Unregister();  // the media keys go back to the system before the process ends
     // Playback ends without waiting for the network: its threads let go by themselves.
     (void)player_.Stop();
@@ -202,21 +203,17 @@ void MainWindow::Command3_Click() {
 void MainWindow::Command4_Click() {
     (void)player_.Stop();
     nowPlaying_.ClearTitle();
-    UpdateTrayTip();
+    tray_.UpdateTip();
 }
 
 void MainWindow::OnTitleChange(const std::wstring& title) {
     nowPlaying_.SetTitle(title);
-    UpdateTrayTip();
+    tray_.UpdateTip();
 }
 
 void MainWindow::OnPlaybackFailed(const std::wstring& text) {
     nowPlaying_.SetFailure(text);
-    UpdateTrayTip();
-}
-
-void MainWindow::UpdateTrayTip() {
-    if (trayWanted_) (void)tray_.Modify(TrayIcon());
+    tray_.UpdateTip();
 }
 
 void MainWindow::Check1_Click() {
@@ -240,36 +237,26 @@ void MainWindow::List1_DblClick() {
     const std::wstring entry = index >= 0 ? ListText(list1_, index) : std::wstring();
     stationChosen_ = true;
     nowPlaying_.SetStation(entry);
-    UpdateTrayTip();
+    tray_.UpdateTip();
     (void)player_.Play();
     SetWindowTextString(hwnd(), L"你选择:" + entry);
 }
 
-void MainWindow::ShowPlayState(int state) {
+void MainWindow::ShowPlayState(PlayState state) {
     if (auto text = PlayStatePanelText(state)) {
         SetPanelText(statusBar_, 0, *text);
-        lastListedState_ = state;
+        mediaKeys_.StateShown(state);
     }
 }
 
 void MainWindow::HandleMediaKey(MediaKey key, MediaKeySource source) {
-    if (mediaKeyFilter_.Accept(key, source, GetTickCount())) RunMediaKey(key);
-}
-
-void MainWindow::RunMediaKey(MediaKey key) {
-    switch (key) {
-    case MediaKey::PlayPause:
-        // Connecting, buffering or playing: the key stops; otherwise it plays.
-        if (lastListedState_ == 9 || lastListedState_ == 6 || lastListedState_ == 3)
-            Command4_Click();
-        else
-            Command3_Click();
-        break;
-    case MediaKey::Play: Command3_Click(); break;
-    case MediaKey::Pause:  // no pausing in this player: a stream cannot resume where it paused
-    case MediaKey::Stop: Command4_Click(); break;
-    case MediaKey::Next: StepStation(+1); break;
-    case MediaKey::Previous: StepStation(-1); break;
+    const std::optional<MediaAction> action = mediaKeys_.Route(key, source, GetTickCount());
+    if (!action) return;
+    switch (*action) {
+    case MediaAction::Play: Command3_Click(); break;
+    case MediaAction::Stop: Command4_Click(); break;
+    case MediaAction::NextStation: StepStation(+1); break;
+    case MediaAction::PreviousStation: StepStation(-1); break;
     }
 }
 
@@ -311,64 +298,9 @@ void MainWindow::RestoreVolume() {
     }
 }
 
-TrayIconData MainWindow::TrayIcon() const {
-    const std::wstring tip =
-        NowPlayingTrayTip(StationNameOf(nowPlaying_.station()), nowPlaying_.title(), TrayTipText());
-    // Version 3 keeps the mouse messages as they were and adds the keyboard's: NIN_KEYSELECT
-    // and WM_CONTEXTMENU.
-    return TrayIconData{hwnd(), 1, kTrayCallbackMessage, icon_.get(), tip, NOTIFYICON_VERSION};
-}
-
-void MainWindow::AddTrayIcon() {
-    trayWanted_ = true;
-    // At logon the shell may not be ready for it: the icon is then added when the taskbar comes.
-    trayShown_ = tray_.Add(TrayIcon());
-}
-
-void MainWindow::HandleTrayMessage(UINT mouseMessage) {
-    switch (mouseMessage) {
-    case WM_LBUTTONDBLCLK:
-    case NIN_KEYSELECT:  // Enter or space on the icon
-        RestoreFromTray();
-        break;
-    case WM_RBUTTONUP:
-    case WM_CONTEXTMENU:  // the menu key or Shift+F10 on the icon
-        // The shell may follow a right-click's release with WM_CONTEXTMENU, which then arrives
-        // while the menu it opened is still up: one click, one menu.
-        if (trayMenuOpen_) break;
-        (void)SetForegroundWindow(hwnd());
-        ShowTrayMenu();
-        break;
-    default:
-        break;  // single clicks and movements over the icon do nothing
-    }
-}
-
 void MainWindow::RestoreFromTray() {
     ShowAndActivate(SW_RESTORE);
     (void)ShowWindow(hwnd(), SW_SHOW);
-}
-
-void MainWindow::ShowTrayMenu() {
-    Menu menu(CreatePopupMenu());
-    if (!menu) return;
-    (void)AppendMenuW(menu.get(), MF_STRING, kMenuPlay, L"播放(&P)");
-    (void)AppendMenuW(menu.get(), MF_STRING, kMenuStop, L"停止(&S)");
-    (void)AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    (void)AppendMenuW(menu.get(), MF_STRING, kMenuEditor, L"自定义电台(&T)");
-    (void)AppendMenuW(menu.get(), MF_STRING, kMenuSettings, L"设置选项(&O)");
-    (void)AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    (void)AppendMenuW(menu.get(), MF_STRING, kMenuAbout, L"关于...");
-    (void)AppendMenuW(menu.get(), MF_STRING, kMenuExit, L"退出(&E)");
-    POINT pt{};
-    (void)GetCursorPos(&pt);
-    trayMenuOpen_ = true;
-    const int command = static_cast<int>(
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY, pt.x, pt.y, 0, hwnd(), nullptr));
-    trayMenuOpen_ = false;
-    // Without this the menu would not close when the user clicks elsewhere next time.
-    (void)PostMessageW(hwnd(), WM_NULL, 0, 0);
-    if (command) RunMenuCommand(command);
 }
 
 void MainWindow::RunMenuCommand(int command) {
@@ -416,7 +348,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
     handled = false;
     if (msg == kTrayCallbackMessage) {
         handled = true;
-        HandleTrayMessage(static_cast<UINT>(LOWORD(lParam)));
+        tray_.HandleMessage(static_cast<UINT>(LOWORD(lParam)));
         return 0;
     }
     if (msg == WM_HOTKEY) {
@@ -443,8 +375,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
         return TRUE;
     }
     if (msg == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
-        // The taskbar came, or the shell restarted and forgot every icon: add ours (again).
-        if (trayWanted_) trayShown_ = tray_.Add(TrayIcon());
+        tray_.TaskbarCreated();
         handled = true;
         return 0;
     }

@@ -1,11 +1,14 @@
 // The main window Form1: the numbered station list, the command buttons, the volume slider,
-// the status bar, the tray icon and the program's lifetime.
+// the status bar and the program's lifetime; its tray icon (app/tray_presence) and what its
+// media keys do (app/media_key_router) are theirs to hold.
 #pragma once
 #include <functional>
 #include <string>
 
 #include "app/media_hot_keys.h"
+#include "app/media_key_router.h"
 #include "app/media_keys.h"
+#include "app/tray_presence.h"
 #include "platform/handles.h"
 #include "platform/services.h"
 #include "app/now_playing.h"
@@ -19,11 +22,6 @@ enum MainControl : int {
     kIdCommand6, kIdCheck1, kIdLabel1, kIdSlider1, kIdStatusBar1, kIdNowPlaying,
 };
 
-// Commands of the tray menu "文件".
-enum MenuCommand : int {
-    kMenuPlay = 201, kMenuStop, kMenuEditor, kMenuSettings, kMenuAbout, kMenuExit,
-};
-
 // How another program (the installer, the uninstaller) asks a running Zarvio to end before it
 // replaces or removes the program's files: it sends the main window WM_COMMAND with kMenuExit
 // and lParam 0. The program then ends as the tray's 退出 ends it, only without the forum page,
@@ -34,10 +32,6 @@ enum MenuCommand : int {
 // Shown once a run, on the first data file next to the program that cannot be written.
 std::wstring DataFolderNotWritableText(const std::wstring& appDir);
 inline constexpr wchar_t kDataFolderNotWritableTitle[] = L"提示";
-
-// The tray icon reports mouse actions with this private message, so that a real pointer
-// movement over the window can never be mistaken for a click on the icon.
-inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 
 // Opening the other windows; filled in by the program, left empty where a test needs none.
 struct WindowOpeners {
@@ -67,11 +61,11 @@ public:
     void Command4_Click();  // Stop
     void Check1_Click();    // keep on top
     void List1_DblClick();  // ChooseStation
-    void ShowPlayState(int state);
+    void ShowPlayState(PlayState state);
     void Slider1_Change();
     void RestoreVolume();
-    void HandleTrayMessage(UINT mouseMessage);
-    void ShowTrayMenu();
+    void HandleTrayMessage(UINT mouseMessage) { tray_.HandleMessage(mouseMessage); }
+    void ShowTrayMenu() { tray_.ShowMenu(); }
     void RunMenuCommand(int command);
     // A media key press, whichever way it arrived; a second report of one press does nothing.
     void HandleMediaKey(MediaKey key, MediaKeySource source);
@@ -84,9 +78,9 @@ public:
     HWND button(int id) const { return Control(id); }
     // True from the start-up's add of the tray icon until the exit takes it away, whether or not
     // the shell took it: the program wants its icon and adds it again when the taskbar returns.
-    bool trayIconAdded() const { return trayWanted_; }
+    bool trayIconAdded() const { return tray_.wanted(); }
     // True while the last add of the icon succeeded.
-    bool trayIconShown() const { return trayShown_; }
+    bool trayIconShown() const { return tray_.shown(); }
     int mediaHotKeysHeld() const { return hotKeys_.registered(); }
     const NowPlaying& nowPlaying() const { return nowPlaying_; }
 
@@ -99,37 +93,29 @@ private:
     void OnHScroll(HWND control, int code) override;
     void OnControlMouseMove(int id, HWND control) override;
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
-    void OnPlayStateChange(int state) override { ShowPlayState(state); }
+    void OnPlayStateChange(int state) override { ShowPlayState(static_cast<PlayState>(state)); }
     void OnStatusChange() override {}  // received and deliberately ignored
     void OnTitleChange(const std::wstring& title) override;
     void OnPlaybackFailed(const std::wstring& text) override;
-    void UpdateTrayTip();
     void EndProgram(bool forumPage);
     // The first failed write of a run tells the user why; later ones stay quiet, so moving the
     // slider again and again does not bring one box after another.
     void TellWriteFailure();
 
-    TrayIconData TrayIcon() const;
-    void AddTrayIcon();
     void RestoreFromTray();
-    void RunMediaKey(MediaKey key);
     void StepStation(int step);  // +1 the next entry, -1 the previous, wrapping at both ends
 
     Services services_;
     MessageBoxService& messageBox_;
-    TrayIconService& tray_;
     ClockService& clock_;
     SilentPlayer silentPlayer_;
     MediaPlayer& player_;  // the given player, else silentPlayer_
     WindowOpeners openers_;
     Icon icon_;
     UINT taskbarCreatedMessage_ = 0;
-    bool trayWanted_ = false;  // from the start-up's add until the exit
-    bool trayShown_ = false;   // the last add succeeded
-    bool trayMenuOpen_ = false;
+    TrayPresence tray_;
     MediaHotKeys hotKeys_;
-    MediaKeyFilter mediaKeyFilter_;
-    int lastListedState_ = 0;  // the last play state that changed panel 1; 0 before any
+    MediaKeyRouter mediaKeys_;
     bool stationChosen_ = false;
     bool writeFailureTold_ = false;
     NowPlaying nowPlaying_;

@@ -9,7 +9,7 @@ namespace zarvio {
 namespace {
 
 constexpr COLORREF kTeal = RGB(0, 128, 128);
-constexpr COLORREF kGreen = RGB(0, 128, 0);
+constexpr COLORREF kDarkGreen = RGB(0, 128, 0);
 
 // Fills a preview with the file's lines and keeps their bytes in seen. True unless the file was
 // too large to be read.
@@ -67,12 +67,12 @@ void StationEditor::BuildControls() {
     command3_ = AddButton(frame2_, kEdCommand3, {1080, 3330, 2175, 285}, L"删除 (&D)");
     SetFont(command3_, {L"宋体", 105});
     frame3_ = AddFrame(frame2_, kEdFrame3, {120, 240, 3135, 3015}, L"电台名称预览");
-    SetColors(frame3_, kGreen);
+    SetColors(frame3_, kDarkGreen);
     list1_ = AddListBox(frame3_, kEdList1, {120, 300, 2895, 2580});
-    SetColors(list1_, kGreen, RGB(255, 255, 255));
+    SetColors(list1_, kDarkGreen, RGB(255, 255, 255));
     SetToolTip(list1_, L"");
     frame4_ = AddFrame(frame2_, kEdFrame4, {3360, 240, 6615, 3015}, L"电台网址[URL]预览");
-    SetColors(frame4_, kGreen);
+    SetColors(frame4_, kDarkGreen);
     list2_ = AddListBox(frame4_, kEdList2, {120, 300, 6375, 2580});
     SetColors(list2_, RGB(0, 64, 0), RGB(255, 255, 255));
     HWND command2 = AddButton(frame2_, kEdCommand2, {3360, 3330, 6615, 285}, L"刷新 (&R)");

@@ -4,27 +4,13 @@
 
 #include <string>
 
+#include "platform/play_states.h"
+
 namespace zarvio {
 
 // What Play plays before any station was chosen: a news stream over plain http(s), because the
 // current Windows Media Player no longer speaks mms.
 inline constexpr wchar_t kDefaultStreamUrl[] = L"https://npr-ice.streamguys1.com/live.mp3";
-
-// Play states as the Windows Media Player enumeration numbers them.
-enum PlayState : int {
-    kPlayStateUndefined = 0,
-    kPlayStateStopped = 1,
-    kPlayStatePaused = 2,
-    kPlayStatePlaying = 3,
-    kPlayStateScanForward = 4,
-    kPlayStateScanReverse = 5,
-    kPlayStateBuffering = 6,
-    kPlayStateWaiting = 7,
-    kPlayStateMediaEnded = 8,
-    kPlayStateTransitioning = 9,
-    kPlayStateReady = 10,
-    kPlayStateReconnecting = 11,
-};
 
 // Receives the component's notifications, always on the UI thread (the thread that created the
 // player). They may arrive while a call such as Play or Stop is still running.

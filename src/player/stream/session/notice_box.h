@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/play_states.h"
+
 namespace zarvio::stream {
 
 struct Notice {
     enum class Kind { State, Title, Failure, HandOver } kind = Kind::State;
     uint64_t generation = 0;  // which playback it is about; notices of an abandoned one are stale
-    int state = 0;            // with State
+    PlayState state = kPlayStateUndefined;  // with State
     std::wstring text;        // the title, the failure text, or the address to hand over
 };
 

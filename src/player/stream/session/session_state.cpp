@@ -4,66 +4,66 @@
 
 namespace zarvio::stream {
 
-void SessionState::SetPublisher(std::function<void(int state)> publish) {
+void SessionState::SetPublisher(std::function<void(PlayState state)> publish) {
     std::lock_guard lock(mutex_);
     publish_ = std::move(publish);
 }
 
-std::optional<int> SessionState::Show(int state) {
+std::optional<PlayState> SessionState::Show(PlayState state) {
     if (over_ || state == shown_) return std::nullopt;
     shown_ = state;
     if (publish_) publish_(state);
     return state;
 }
 
-std::optional<int> SessionState::AttemptStarted() {
+std::optional<PlayState> SessionState::AttemptStarted() {
     std::lock_guard lock(mutex_);
     link_ = Link::Connecting;
-    return Show(9);
+    return Show(kPlayStateTransitioning);
 }
 
-std::optional<int> SessionState::Connected() {
+std::optional<PlayState> SessionState::Connected() {
     std::lock_guard lock(mutex_);
     link_ = Link::Connected;
-    return Show(playing_ ? 3 : 6);
+    return Show(playing_ ? kPlayStatePlaying : kPlayStateBuffering);
 }
 
-std::optional<int> SessionState::Disconnected() {
+std::optional<PlayState> SessionState::Disconnected() {
     std::lock_guard lock(mutex_);
     link_ = Link::Waiting;
     return std::nullopt;  // what is queued still plays; the output reports when it runs dry
 }
 
-std::optional<int> SessionState::SoundStarted() {
+std::optional<PlayState> SessionState::SoundStarted() {
     std::lock_guard lock(mutex_);
     playing_ = true;
-    return Show(3);
+    return Show(kPlayStatePlaying);
 }
 
-std::optional<int> SessionState::Underrun() {
+std::optional<PlayState> SessionState::Underrun() {
     std::lock_guard lock(mutex_);
     playing_ = false;
     if (link_ == Link::Connecting) return std::nullopt;  // "connecting" says more than "buffering"
-    return Show(6);
+    return Show(kPlayStateBuffering);
 }
 
-std::optional<int> SessionState::DeviceMissing() {
+std::optional<PlayState> SessionState::DeviceMissing() {
     std::lock_guard lock(mutex_);
     playing_ = false;
-    return Show(6);  // whatever the connection does, nothing is heard until a device takes it
+    return Show(kPlayStateBuffering);  // whatever the connection does, nothing is heard until a device takes it
 }
 
-std::optional<int> SessionState::Failed() {
+std::optional<PlayState> SessionState::Failed() {
     std::lock_guard lock(mutex_);
-    const auto shown = Show(10);
+    const auto shown = Show(kPlayStateReady);
     over_ = true;
     return shown;
 }
 
-std::optional<int> SessionState::EndHeard() {
+std::optional<PlayState> SessionState::EndHeard() {
     std::lock_guard lock(mutex_);
-    Show(8);
-    const auto shown = Show(1);
+    Show(kPlayStateMediaEnded);
+    const auto shown = Show(kPlayStateStopped);
     over_ = true;
     return shown;
 }

@@ -9,31 +9,36 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/play_states.h"
+
 namespace zarvio::stream {
 
 class SessionState {
 public:
     // Called with each state to show, under the state's lock (so it must not call back).
-    void SetPublisher(std::function<void(int state)> publish);
+    void SetPublisher(std::function<void(PlayState state)> publish);
 
     // Each returns the play state to show now, or nullopt when the shown state stays.
-    std::optional<int> AttemptStarted();   // a connection starts: 9
-    std::optional<int> Connected();        // the answer came: 6 while the queue fills, 3 if sound plays
-    std::optional<int> Disconnected();     // the connection failed and a reconnect will follow
-    std::optional<int> SoundStarted();     // the output began to play: 3
-    std::optional<int> Underrun();         // the output ran dry: 6 (unless a connection is starting)
-    std::optional<int> DeviceMissing();    // no sound device takes the audio: 6
-    std::optional<int> Failed();           // the playback ended for good: 10, the last state
-    std::optional<int> EndHeard();         // a finite stream was heard to its end: 8, then 1 (returned)
+    std::optional<PlayState> AttemptStarted();  // a connection starts: transitioning
+    std::optional<PlayState> Connected();       // the answer came: buffering while the queue fills,
+                                                // playing if sound plays
+    std::optional<PlayState> Disconnected();    // the connection failed and a reconnect will follow
+    std::optional<PlayState> SoundStarted();    // the output began to play: playing
+    std::optional<PlayState> Underrun();        // the output ran dry: buffering (unless a connection
+                                                // is starting)
+    std::optional<PlayState> DeviceMissing();   // no sound device takes the audio: buffering
+    std::optional<PlayState> Failed();          // the playback ended for good: ready, the last state
+    std::optional<PlayState> EndHeard();        // a finite stream was heard to its end: media ended,
+                                                // then stopped (returned)
 
 private:
-    std::optional<int> Show(int state);
+    std::optional<PlayState> Show(PlayState state);
 
     enum class Link { Connecting, Connected, Waiting } link_ = Link::Connecting;
     bool playing_ = false;
     bool over_ = false;
-    int shown_ = 0;
-    std::function<void(int)> publish_;
+    PlayState shown_ = kPlayStateUndefined;
+    std::function<void(PlayState)> publish_;
     std::mutex mutex_;
 };
 

@@ -50,7 +50,7 @@ StreamSession::StreamSession(std::wstring url, uint64_t generation, std::shared_
       parts_(parts), decoding_(queue_, parts_.decoder, abandoned_) {
     // A state goes into the box under the lock that decided it: the worker's and the output's
     // changes arrive in the order they happened.
-    state_.SetPublisher([this](int state) {
+    state_.SetPublisher([this](PlayState state) {
         if (!abandoned_) notices_->Post(Notice{Notice::Kind::State, generation_, state, {}});
     });
 }
@@ -77,7 +77,7 @@ void StreamSession::ReconnectNow() {
 
 void StreamSession::PostText(Notice::Kind kind, std::wstring text) {
     if (abandoned_) return;
-    notices_->Post(Notice{kind, generation_, 0, std::move(text)});
+    notices_->Post(Notice{kind, generation_, kPlayStateUndefined, std::move(text)});
 }
 
 void StreamSession::EndWithFailure(const Failure& failure) {
