@@ -33,7 +33,7 @@ enum MainControl : int {
 std::wstring DataFolderNotWritableText(const std::wstring& appDir);
 inline constexpr wchar_t kDataFolderNotWritableTitle[] = L"提示";
 
-// Opening the other windows; filled in by the program, left empty where a test needs none.
+// Opening the other windows; filled in by the program. One left empty makes its command do nothing.
 struct WindowOpeners {
     std::function<void()> editor;
     std::function<void()> settings;

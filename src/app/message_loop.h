@@ -1,5 +1,5 @@
-// The program's message loop. Tests pump their messages through the same step, so the keyboard
-// behaves in them as it does in the program.
+// The program's message loop, one step at a time: whatever pumps messages through the step gets
+// the keyboard as the program's own loop has it.
 #pragma once
 #include <windows.h>
 

@@ -38,8 +38,8 @@ bool FileExists(const std::wstring& path);
 // path + "\" + name, without doubling a separator the directory already ends with.
 std::wstring JoinPath(const std::wstring& dir, const std::wstring& name);
 
-// The writes the station files go through, behind an interface so that tests can make any one
-// of them fail.
+// The writes the station files go through, behind an interface: the program's handling of a
+// full disk, a locked file or a folder it may not write is one path, whichever write fails.
 class FileWriter {
 public:
     virtual ~FileWriter() = default;

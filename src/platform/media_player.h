@@ -53,8 +53,8 @@ public:
     virtual void SystemResumed() {}
 };
 
-// Stands in where a window is given no player (tests of everything but playback): every call
-// succeeds and nothing plays. It counts as available, since there is no component to miss.
+// Stands in where a window is given no player: every call succeeds and nothing plays. It counts
+// as available, since there is no component to miss.
 class SilentPlayer final : public MediaPlayer {
 public:
     bool Available() const override { return true; }

@@ -18,7 +18,7 @@ class WmpMediaPlayer final : public MediaPlayer {
 public:
     // Creates and configures the component on the calling thread, which must be in a
     // single-threaded apartment and pump messages; notifications arrive there. When the component
-    // cannot be created the player is unavailable. The class id can be changed for tests only.
+    // cannot be created the player is unavailable. The second constructor takes the class id of the component to create.
     explicit WmpMediaPlayer(const std::wstring& initialUrl = kDefaultStreamUrl);
     WmpMediaPlayer(const std::wstring& initialUrl, const CLSID& component);
     ~WmpMediaPlayer() override;

@@ -1,4 +1,4 @@
-// Message boxes behind an interface so tests can answer them.
+// Message boxes behind an interface: the windows ask their questions without knowing who answers.
 #pragma once
 #include <windows.h>
 

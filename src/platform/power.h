@@ -1,4 +1,4 @@
-// Switching the computer off, behind an interface: tests must never reach the real one.
+// Switching the computer off, behind an interface: the timed shutdown decides when, the service does it.
 #pragma once
 
 namespace zarvio {

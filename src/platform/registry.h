@@ -1,6 +1,6 @@
 // The registry as the program uses it: string values under a key of the machine's or the
-// current user's hive. Behind an interface so tests can refuse writes the way a limited
-// account is refused.
+// current user's hive. Behind an interface, so the program's answer to a refused write (a
+// limited account's) is the same wherever the refusal comes from.
 #pragma once
 #include <windows.h>
 

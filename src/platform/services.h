@@ -1,5 +1,5 @@
 // Everything the program needs of the platform beyond its own windows, handed in at start-up.
-// The program passes the Win32 implementations; tests pass fakes.
+// The program passes the Win32 implementations; any other implementation of an interface fits as well.
 #pragma once
 #include <string>
 

@@ -1,5 +1,6 @@
 // The small system services of the program: another running copy, the web browser, process exit,
-// the clock and the application directory. Each is an interface so that tests can replace it.
+// the clock and the application directory. Each is an interface, so the windows depend on what
+// the service does, never on how the system does it.
 #pragma once
 #include <windows.h>
 

@@ -1,5 +1,4 @@
 // What the stream player's stages hand each other: compressed frames and decoded PCM.
-// Plain C++, no Windows calls.
 #pragma once
 #include <cstddef>
 #include <cstdint>

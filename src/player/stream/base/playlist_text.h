@@ -1,5 +1,5 @@
 // Line handling shared by the playlist readers: a UTF-8 byte order mark at the start, LF, CR LF
-// or lone CR line ends, and blanks around values. Plain C++, no Windows calls.
+// or lone CR line ends, and blanks around values.
 #pragma once
 #include <cstddef>
 #include <string_view>

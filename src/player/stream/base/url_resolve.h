@@ -1,7 +1,6 @@
 // Addresses inside playlists are often relative ("seg42.ts", "../key.bin", "/live/hi.m3u8"):
 // they are resolved against the address the playlist came from, after redirects (RFC 3986
 // section 5). Narrow strings, UTF-8 or ASCII; the engine converts to and from wide strings.
-// Plain C++, no Windows calls.
 #pragma once
 #include <optional>
 #include <string>

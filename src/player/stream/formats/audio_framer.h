@@ -1,6 +1,6 @@
 // Finds whole MPEG audio and ADTS (AAC) frames in a byte stream. A frame counts only when the
 // next frame's header follows it where its length says, so noise gives no frames and noise
-// followed by audio locks on within a few frames. Plain C++, no Windows calls.
+// followed by audio locks on within a few frames.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // an HLS playlist, walk a station list, or hand the address to the Windows Media Player
 // component. Servers often label streams wrongly ("text/plain", "application/octet-stream",
 // an .m3u that is HLS), so the first bytes decide when they are telling; then the Content-Type;
-// then the extension of the address. Plain C++, no Windows calls.
+// then the extension of the address.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Shoutcast/Icecast in-band metadata: the server puts a block of text into the audio every
-// icy-metaint bytes. Plain C++, no Windows calls.
+// icy-metaint bytes.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // ID3v2.3 and ID3v2.4 tags as HLS streams carry them: the title and artist of what plays, and
-// the MPEG-TS timestamp that packed audio segments start at. Plain C++, no Windows calls.
+// the MPEG-TS timestamp that packed audio segments start at.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Fragmented MP4 (CMAF) audio as HLS serves it (ISO/IEC 14496-12 and 14496-14): the init segment
 // says which track is the audio and how it is coded, each media segment's moof boxes say where
 // its samples lie in the mdat. The AAC samples come out as ADTS frames so that every AAC path of
-// the player goes through the same framer and decoder. Plain C++, no Windows calls.
+// the player goes through the same framer and decoder.
 #pragma once
 #include <array>
 #include <cstddef>

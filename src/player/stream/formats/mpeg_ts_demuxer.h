@@ -1,5 +1,5 @@
 // Takes the audio and the ID3 timed metadata out of an MPEG transport stream (ISO/IEC 13818-1),
-// as HLS segments carry it. Plain C++, no Windows calls.
+// as HLS segments carry it.
 //
 // The first program of the PAT is played. Its PMT's first elementary stream of type 0x0F (ADTS
 // AAC), 0x03 or 0x04 (MPEG audio) is the audio; the first of type 0x15 gives ID3 tags. Every

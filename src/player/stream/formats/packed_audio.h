@@ -1,6 +1,5 @@
 // HLS packed audio segments (.aac, .mp3, RFC 8216): one or more ID3 tags, the first carrying the
 // MPEG-TS timestamp of the segment's first sample, then raw ADTS or MPEG audio frames.
-// Plain C++, no Windows calls.
 #pragma once
 #include <cstddef>
 #include <cstdint>

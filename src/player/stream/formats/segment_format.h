@@ -1,5 +1,5 @@
 // Which container an HLS segment is in, from its first bytes: servers label segments loosely, and
-// a playlist's addresses need not end in .ts, .aac or .m4s. Plain C++, no Windows calls.
+// a playlist's addresses need not end in .ts, .aac or .m4s.
 #pragma once
 #include <cstdint>
 #include <span>

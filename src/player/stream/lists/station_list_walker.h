@@ -1,7 +1,7 @@
 // Playing a station list: its entries are tried in order, a dead one gives way to the next,
 // and after the last the first is tried again. Entries may themselves be lists (a .pls naming
 // an .m3u), up to a few levels. The engine opens what CurrentAddress() names and reports how
-// it went; the walker never waits. Plain C++, no Windows calls.
+// it went; the walker never waits.
 #pragma once
 #include <cstddef>
 #include <string>

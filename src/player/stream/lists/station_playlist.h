@@ -1,6 +1,6 @@
 // Station lists that users paste or stations publish: .pls ("[playlist]", File1=...) and plain
 // .m3u (one address a line, #EXTINF titles optional). HLS playlists, which are also M3U, are
-// hls_playlist.h's. Plain C++, no Windows calls.
+// hls_playlist.h's.
 #pragma once
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-// Where decoded audio goes: the sound device (waveOut), or in tests a fake with a virtual clock.
+// Where decoded audio goes: the sound device (waveOut), or any sink that keeps the same clock.
 // The sink takes fixed blocks of PCM; the device plays them in order.
 #pragma once
 #include <cstddef>

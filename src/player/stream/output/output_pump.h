@@ -3,7 +3,6 @@
 // device when there is none, notices when the device runs dry, and reports titles and the end of
 // a finite stream when they are heard. Driven one Step at a time by the output thread, which
 // sleeps in Wait between steps: on the device while it plays, on the queue while it fills.
-// Plain C++, no Windows calls.
 #pragma once
 #include <atomic>
 #include <cstdint>

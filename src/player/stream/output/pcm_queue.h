@@ -1,6 +1,6 @@
 // Decoded audio on its way from a connection's worker to the output thread, with the titles and
 // the end of stream marked at the points of the audio they belong to. Bounded: a producer waits
-// while it is full, so a slow output clock cannot grow it without end. Plain C++, no Windows calls.
+// while it is full, so a slow output clock cannot grow it without end.
 #pragma once
 #include <condition_variable>
 #include <cstddef>

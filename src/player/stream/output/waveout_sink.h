@@ -1,5 +1,6 @@
-// The waveOut sink's view of the system: the few waveOut calls it makes, behind an interface so
-// tests can stand in a device that fails, stalls or finishes blocks when they say.
+// The waveOut sink's view of the system: the few waveOut calls it makes, behind an interface, so
+// that how the sink meets a device that fails, stalls or finishes blocks late is its own logic,
+// apart from the calls.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>

@@ -3,7 +3,6 @@
 // is handed back exactly once, and handed to the publisher under the same lock that decided
 // it, so two threads' changes reach the window in the order they were decided. Once the
 // playback is over (it failed, or a finite stream was heard to its end) nothing more is shown.
-// Plain C++, no Windows calls.
 #pragma once
 #include <functional>
 #include <mutex>

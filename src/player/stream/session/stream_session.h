@@ -29,14 +29,14 @@
 
 namespace zarvio::stream {
 
-// What a session is built from; tests put local fakes in place of the network, the system's
-// decoders, the sound device or the reconnect waits.
+// What a session is built from: the network, the system's decoders, the sound device and the
+// reconnect waits. The session makes none of them itself, so each can be another of its kind.
 struct StreamParts {
     std::function<std::unique_ptr<HttpTransport>()> transport = CreateStreamTransport;
     std::function<std::unique_ptr<AudioDecoder>(const AudioFrame&)> decoder = CreateAudioDecoder;
     std::function<std::unique_ptr<AudioSink>()> sink = [] { return CreateWaveOutSink(); };
-    // Given the wait the reconnect policy asks for, returns the wait to really make (tests shorten
-    // it and record the request). Unset: the requested wait.
+    // Given the wait the reconnect policy asks for, returns the wait to really make. Unset: the
+    // requested wait.
     std::function<uint32_t(uint32_t requestedMs)> reconnectWait;
     // How the player's notices wake its window (unset: PostMessageW).
     NoticeBox::Wake wake;

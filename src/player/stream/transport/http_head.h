@@ -1,6 +1,6 @@
 // The parts of HTTP the stream transports read themselves: an answer's status line and headers
 // (as the Winsock client receives them), the Content-Type's media type, decimal header values,
-// and plain http addresses with their redirect targets. Plain C++, no Windows calls.
+// and plain http addresses with their redirect targets.
 #pragma once
 #include <cstdint>
 #include <optional>

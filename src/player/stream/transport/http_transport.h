@@ -1,5 +1,5 @@
-// How the stream player fetches bytes over HTTP: a small interface so tests can put recorded
-// answers or failures in place of the network. Implementations: WinHTTP (http and https, TLS,
+// How the stream player fetches bytes over HTTP: a small interface, so the sources and the
+// session meet every answer and failure alike, whichever client brought it. Implementations: WinHTTP (http and https, TLS,
 // proxy, redirects) and a Winsock HTTP/1.0 client for old servers that answer "ICY 200 OK".
 #pragma once
 #include <cstddef>

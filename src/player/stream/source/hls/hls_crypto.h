@@ -1,5 +1,4 @@
 // The pure halves of HLS segment decryption (AES-128 CBC itself is the platform's BCrypt).
-// Plain C++, no Windows calls.
 #pragma once
 #include <array>
 #include <cstddef>

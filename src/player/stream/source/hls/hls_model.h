@@ -1,7 +1,7 @@
 // The decisions of HLS playback, apart from fetching: which variant to play, which segment
 // comes next, when to reload a live playlist, what a segment needs before it can be decoded
 // (its initialisation section, its key). The engine's worker fetches what the model names and
-// reports back; the model never waits and owns no connection. Plain C++, no Windows calls.
+// reports back; the model never waits and owns no connection.
 #pragma once
 #include <array>
 #include <cstddef>

@@ -2,7 +2,7 @@
 // variant, follows the media playlist across reloads, fetches segments one ahead on the
 // transport's kept-alive connection, decrypts AES-128 segments, takes the audio out of
 // transport streams, packed audio and fragmented MP4, and hands it with its titles to the feed.
-// Runs on the connection's worker thread. Plain C++ apart from the decryption it calls.
+// Runs on the connection's worker thread.
 #pragma once
 #include <array>
 #include <chrono>

@@ -1,7 +1,7 @@
 // HLS playlists (RFC 8216): a master playlist lists the variants of a stream and their audio
 // renditions; a media playlist lists the segments of one of them. This reads both into plain
 // values, every address resolved against the playlist's own final address. What to play and
-// when to reload is the model's (hls_model.h). Plain C++, no Windows calls.
+// when to reload is the model's (hls_model.h).
 #pragma once
 #include <array>
 #include <cstddef>
