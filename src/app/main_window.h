@@ -21,7 +21,7 @@ enum MainControl : int {
 
 // Commands of the tray menu "文件".
 enum MenuCommand : int {
-    kMenuPlay = 201, kMenuStop, kMenuEditor, kMenuSettings, kMenuAbout, kMenuExit,
+    kMenuPlay = 201, kMenuStop, kMenuEditor, kMenuSettings, kMenuAbout, kMenuExit, kMenuDirectory,
 };
 
 // How another program (the installer, the uninstaller) asks a running Zarvio to end before it
@@ -44,6 +44,7 @@ struct WindowOpeners {
     std::function<void()> editor;
     std::function<void()> settings;
     std::function<void()> about;
+    std::function<void()> directory;  // the station search
 };
 
 // Needs services.messageBox, services.tray and services.clock. May go without services.player
@@ -67,6 +68,10 @@ public:
     void Command4_Click();  // Stop
     void Check1_Click();    // keep on top
     void List1_DblClick();  // ChooseStation
+    // Plays a station from elsewhere (the station search) the way a choice in the list plays.
+    void PlayStation(const std::wstring& name, const std::wstring& url);
+    // The station files gained station index: the list shows them anew with that one selected.
+    void ShowAddedStation(size_t index);
     void ShowPlayState(int state);
     void Slider1_Change();
     void RestoreVolume();
@@ -114,6 +119,7 @@ private:
     void RestoreFromTray();
     void RunMediaKey(MediaKey key);
     void StepStation(int step);  // +1 the next entry, -1 the previous, wrapping at both ends
+    void PlayChosen(const std::wstring& entry, long failure);
 
     Services services_;
     MessageBoxService& messageBox_;
