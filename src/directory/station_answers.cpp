@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -20,79 +21,188 @@ constexpr size_t kMaxUrlBytes = 2048;
 // Counts above this are no counts: the largest a station has is in the millions.
 constexpr int64_t kMaxCount = int64_t{1} << 40;
 
-struct TooDeep {};
+// A value of one of the fields the program uses, as the answer gave it.
+struct Value {
+    enum class Kind { Missing, Null, Bool, Signed, Unsigned, Float, Text, Other } kind = Kind::Missing;
+    bool flag = false;
+    int64_t signedValue = 0;
+    uint64_t unsignedValue = 0;
+    double floatValue = 0;
+    std::string text;
+};
 
-// Only the fields the program shows or uses are kept; the parser drops every other one as it
-// reads it, which saves most of the work on a large answer.
-bool KeptKey(std::string_view key) {
-    static constexpr std::string_view kKept[] = {"stationuuid", "name",     "url",       "url_resolved",
-                                                 "country",     "codec",    "bitrate",   "clickcount",
-                                                 "lastcheckok"};
-    return std::find(std::begin(kKept), std::end(kKept), key) != std::end(kKept);
+enum Field { kUuid, kName, kUrl, kResolved, kCountry, kCodec, kBitrate, kClicks, kCheckOk, kFieldCount, kIgnored };
+
+Field FieldOf(std::string_view key) {
+    static constexpr std::string_view kKeys[kFieldCount] = {"stationuuid", "name",  "url",     "url_resolved",
+                                                            "country",     "codec", "bitrate", "clickcount",
+                                                            "lastcheckok"};
+    for (int i = 0; i < kFieldCount; ++i)
+        if (kKeys[i] == key) return static_cast<Field>(i);
+    return kIgnored;
 }
 
-json Parse(std::string_view body, AnswerError& error) {
-    if (body.size() > kMaxAnswerBytes) {
-        error = AnswerError::TooLarge;
-        return nullptr;
+// One entry of the top-level array: its fields, or no object at all.
+struct Entry {
+    bool object = false;
+    Value fields[kFieldCount];
+};
+
+// Reads the answer event by event and keeps only the fields the program uses: a large answer
+// costs no tree of all the values it holds. Every entry of the top-level array lands in entries.
+class EntryReader final : public json::json_sax_t {
+public:
+    std::vector<Entry> entries;
+    AnswerError error = AnswerError::None;
+
+    bool null() override { return Primitive([](Value& v) { v.kind = Value::Kind::Null; }); }
+    bool boolean(bool b) override {
+        return Primitive([b](Value& v) {
+            v.kind = Value::Kind::Bool;
+            v.flag = b;
+        });
     }
-    const std::string text = RepairUtf8(body);
-    const json::parser_callback_t keep = [](int depth, json::parse_event_t event, json& parsed) {
-        if (depth > kMaxDepth) throw TooDeep{};
-        if (event == json::parse_event_t::key && parsed.is_string()) return KeptKey(parsed.get_ref<const std::string&>());
+    bool number_integer(number_integer_t n) override {
+        return Primitive([n](Value& v) {
+            v.kind = Value::Kind::Signed;
+            v.signedValue = n;
+        });
+    }
+    bool number_unsigned(number_unsigned_t n) override {
+        return Primitive([n](Value& v) {
+            v.kind = Value::Kind::Unsigned;
+            v.unsignedValue = n;
+        });
+    }
+    bool number_float(number_float_t n, const string_t&) override {
+        return Primitive([n](Value& v) {
+            v.kind = Value::Kind::Float;
+            v.floatValue = n;
+        });
+    }
+    bool string(string_t& text) override {
+        return Primitive([&text](Value& v) {
+            v.kind = Value::Kind::Text;
+            v.text.assign(text);  // a copy: the reader keeps its buffer, and its capacity, for the next value
+        });
+    }
+    bool binary(binary_t&) override { return Primitive([](Value& v) { v.kind = Value::Kind::Other; }); }
+    bool start_object(std::size_t) override { return Open(true); }
+    bool start_array(std::size_t) override { return Open(false); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& name) override {
+        if (depth_ == 2) field_ = FieldOf(name);
         return true;
-    };
-    try {
-        json doc = json::parse(text, keep);
-        if (!doc.is_array()) error = AnswerError::Malformed;
-        return doc;
-    } catch (const TooDeep&) {
-        error = AnswerError::TooLarge;
-    } catch (const json::exception&) {
-        error = AnswerError::Malformed;
-    } catch (const std::bad_alloc&) {
-        error = AnswerError::TooLarge;
     }
-    return nullptr;
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        if (error == AnswerError::None) error = AnswerError::Malformed;
+        return false;
+    }
+
+private:
+    // A plain value: a field's value, or a whole entry that is no object.
+    template <typename Set>
+    bool Primitive(Set&& set) {
+        if (depth_ == 0) return Refuse(AnswerError::Malformed);  // the answer is no array
+        if (depth_ == 1) {
+            entries.emplace_back();
+        } else if (depth_ == 2 && field_ != kIgnored) {
+            set(entry_.fields[field_]);
+            field_ = kIgnored;
+        }
+        return true;
+    }
+    bool Open(bool object) {
+        if (depth_ == 0 && object) return Refuse(AnswerError::Malformed);
+        if (++depth_ > kMaxDepth) return Refuse(AnswerError::TooLarge);
+        if (depth_ == 2) {
+            entry_ = Entry{};
+            entry_.object = object;
+            field_ = kIgnored;
+        } else if (depth_ == 3 && field_ != kIgnored) {
+            entry_.fields[field_].kind = Value::Kind::Other;  // a container where a plain value belongs
+            field_ = kIgnored;
+        }
+        return true;
+    }
+    bool Close() {
+        if (depth_ == 2) entries.push_back(std::move(entry_));
+        --depth_;
+        return true;
+    }
+    bool Refuse(AnswerError why) {
+        error = why;
+        return false;
+    }
+
+    int depth_ = 0;  // 1 inside the top-level array, 2 inside one of its entries
+    Field field_ = kIgnored;
+    Entry entry_;
+};
+
+AnswerError ReadOnce(std::string_view text, std::vector<Entry>& entries) {
+    EntryReader reader;
+    try {
+        if (json::sax_parse(text.begin(), text.end(), &reader)) {
+            entries = std::move(reader.entries);
+            return AnswerError::None;
+        }
+    } catch (const std::bad_alloc&) {
+        return AnswerError::TooLarge;
+    } catch (const json::exception&) {
+        return AnswerError::Malformed;
+    }
+    return reader.error == AnswerError::None ? AnswerError::Malformed : reader.error;
 }
 
-const json* Field(const json& entry, const char* key) {
-    const auto it = entry.find(key);
-    return it == entry.end() ? nullptr : &*it;
+// The entries of the answer. Broken UTF-8 is repaired only when the first reading fails, so a
+// sound answer is read in one pass over its bytes.
+AnswerError ReadEntries(std::string_view body, std::vector<Entry>& entries) {
+    if (body.size() > kMaxAnswerBytes) return AnswerError::TooLarge;
+    const AnswerError first = ReadOnce(body, entries);
+    if (first != AnswerError::Malformed) return first;
+    const std::string repaired = RepairUtf8(body);
+    if (repaired == body) return first;
+    return ReadOnce(repaired, entries);
 }
 
-std::string TextOf(const json& entry, const char* key) {
-    const json* v = Field(entry, key);
-    return v && v->is_string() ? v->get<std::string>() : std::string();
+std::string TextOf(Entry& e, Field f) {
+    Value& v = e.fields[f];
+    return v.kind == Value::Kind::Text ? std::move(v.text) : std::string();
 }
 
 // A count as a number, or as the decimal text older servers sent; anything else is 0.
-int64_t CountOf(const json& entry, const char* key) {
-    const json* v = Field(entry, key);
-    if (!v) return 0;
+int64_t CountOf(const Entry& e, Field f) {
+    const Value& v = e.fields[f];
     int64_t n = 0;
-    if (v->is_number_unsigned()) {
-        n = static_cast<int64_t>(std::min<uint64_t>(v->get<uint64_t>(), kMaxCount));
-    } else if (v->is_number_integer()) {
-        n = v->get<int64_t>();
-    } else if (v->is_number_float()) {
-        const double d = v->get<double>();
-        n = std::isfinite(d) ? static_cast<int64_t>(std::clamp(d, 0.0, static_cast<double>(kMaxCount))) : 0;
-    } else if (v->is_string()) {
-        const std::string& s = v->get_ref<const std::string&>();
-        if (std::from_chars(s.data(), s.data() + s.size(), n).ec != std::errc()) n = 0;
+    switch (v.kind) {
+    case Value::Kind::Unsigned: n = static_cast<int64_t>(std::min<uint64_t>(v.unsignedValue, kMaxCount)); break;
+    case Value::Kind::Signed: n = v.signedValue; break;
+    case Value::Kind::Float:
+        n = std::isfinite(v.floatValue)
+                ? static_cast<int64_t>(std::clamp(v.floatValue, 0.0, static_cast<double>(kMaxCount)))
+                : 0;
+        break;
+    case Value::Kind::Text:
+        if (std::from_chars(v.text.data(), v.text.data() + v.text.size(), n).ec != std::errc()) n = 0;
+        break;
+    default: break;
     }
     return std::clamp<int64_t>(n, 0, kMaxCount);
 }
 
 // Whether the directory says its last check of the station failed (0, false or "0").
-bool CheckedBroken(const json& entry) {
-    const json* v = Field(entry, "lastcheckok");
-    if (!v) return false;
-    if (v->is_boolean()) return !v->get<bool>();
-    if (v->is_number()) return v->get<double>() == 0;
-    if (v->is_string()) return v->get_ref<const std::string&>() == "0";
-    return false;
+bool CheckedBroken(const Entry& e) {
+    const Value& v = e.fields[kCheckOk];
+    switch (v.kind) {
+    case Value::Kind::Bool: return !v.flag;
+    case Value::Kind::Signed: return v.signedValue == 0;
+    case Value::Kind::Unsigned: return v.unsignedValue == 0;
+    case Value::Kind::Float: return v.floatValue == 0;
+    case Value::Kind::Text: return v.text == "0";
+    default: return false;
+    }
 }
 
 // Cuts at most max bytes, at the start of a UTF-8 character.
@@ -153,31 +263,32 @@ std::string RepairUtf8(std::string_view in) {
 
 StationsAnswer ParseStations(std::string_view body) {
     StationsAnswer answer;
-    const json doc = Parse(body, answer.error);
+    std::vector<Entry> entries;
+    answer.error = ReadEntries(body, entries);
     if (answer.error != AnswerError::None) return answer;
-    answer.stations.reserve(doc.size());
-    for (const json& entry : doc) {
-        if (!entry.is_object() || CheckedBroken(entry)) {
+    answer.stations.reserve(entries.size());
+    for (Entry& e : entries) {
+        if (!e.object || CheckedBroken(e)) {
             ++answer.skipped;
             continue;
         }
         DirectoryStation s;
-        s.name = OneLine(TextOf(entry, "name"));
+        s.name = OneLine(TextOf(e, kName));
         CutTo(s.name, kMaxNameBytes);
-        s.url = OneLine(TextOf(entry, "url_resolved"));
-        if (s.url.empty()) s.url = OneLine(TextOf(entry, "url"));
+        s.url = OneLine(TextOf(e, kResolved));
+        if (s.url.empty()) s.url = OneLine(TextOf(e, kUrl));
         if (s.name.empty() || s.url.empty() || s.url.size() > kMaxUrlBytes) {
             ++answer.skipped;
             continue;
         }
-        s.uuid = OneLine(TextOf(entry, "stationuuid"));
+        s.uuid = OneLine(TextOf(e, kUuid));
         CutTo(s.uuid, 64);
-        s.country = OneLine(TextOf(entry, "country"));
+        s.country = OneLine(TextOf(e, kCountry));
         CutTo(s.country, kMaxNameBytes);
-        s.codec = OneLine(TextOf(entry, "codec"));
+        s.codec = OneLine(TextOf(e, kCodec));
         CutTo(s.codec, 32);
-        s.bitrate = std::min<int64_t>(CountOf(entry, "bitrate"), 100000);
-        s.clickCount = CountOf(entry, "clickcount");
+        s.bitrate = std::min<int64_t>(CountOf(e, kBitrate), 100000);
+        s.clickCount = CountOf(e, kClicks);
         answer.stations.push_back(std::move(s));
     }
     return answer;
@@ -185,11 +296,12 @@ StationsAnswer ParseStations(std::string_view body) {
 
 CountriesAnswer ParseCountries(std::string_view body) {
     CountriesAnswer answer;
-    const json doc = Parse(body, answer.error);
+    std::vector<Entry> entries;
+    answer.error = ReadEntries(body, entries);
     if (answer.error != AnswerError::None) return answer;
-    for (const json& entry : doc) {
-        if (!entry.is_object()) continue;
-        std::string name = OneLine(TextOf(entry, "name"));
+    for (Entry& e : entries) {
+        if (!e.object) continue;
+        std::string name = OneLine(TextOf(e, kName));
         CutTo(name, kMaxNameBytes);
         if (!name.empty()) answer.names.push_back(std::move(name));
     }
