@@ -14,6 +14,10 @@ namespace {
 
 // Workers wake the window with this; the answers wait in the box.
 constexpr UINT kAnswerMessage = WM_APP + 0x50;
+// While an answer is awaited this timer looks into the box too, in case a wake-up could not be
+// posted (a full message queue).
+constexpr UINT_PTR kAnswerTimer = 1;
+constexpr UINT kAnswerTimerMs = 500;
 
 constexpr int kClientWidth = 9360;
 constexpr int kClientHeight = 6075;
@@ -164,6 +168,7 @@ void DirectoryWindow::Form_Load() {
     }
     // Once a run: the list hardly changes, and the box takes typed names meanwhile.
     countriesAwaited_ = true;
+    (void)SetTimer(hwnd(), kAnswerTimer, kAnswerTimerMs, nullptr);
     DirectoryAnswer none;
     none.kind = DirectoryAnswer::Kind::Countries;
     none.countries.failure = L"未知错误";
@@ -209,6 +214,7 @@ void DirectoryWindow::StartSearch(bool nextPage) {
         if (results_) SendMessageW(results_, LVM_DELETEALLITEMS, 0, 0);
     }
     searching_ = true;
+    (void)SetTimer(hwnd(), kAnswerTimer, kAnswerTimerMs, nullptr);
     SetPanelText(status_, 0, kSearchingText);
     UpdateButtons();
     const uint64_t generation = generation_;
@@ -247,6 +253,11 @@ void DirectoryWindow::TakeAnswers() {
             break;  // told; nothing to show
         }
     }
+    if (!Waiting()) (void)KillTimer(hwnd(), kAnswerTimer);
+}
+
+void DirectoryWindow::OnTimer(UINT_PTR id) {
+    if (id == kAnswerTimer) TakeAnswers();
 }
 
 void DirectoryWindow::ShowSearch(const SearchResult& result) {

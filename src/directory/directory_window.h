@@ -89,6 +89,7 @@ private:
     void Form_Load() override;
     void Form_Unload() override;
     void OnCommand(int id, int code, HWND control) override;
+    void OnTimer(UINT_PTR id) override;
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
     void StartSearch(bool nextPage);
