@@ -4,7 +4,8 @@
 //     --data DIR   the folder of shipped data files copied next to each started zarvio.exe
 //                  (default: the station and volume files next to the benchmark)
 //     --quick      fewer repetitions, for a look rather than a record
-//     --only LIST  just these figures, e.g. "2" or "3,4" (1 and 5 come from the same starts)
+//     --only LIST  just these figures, e.g. "2" or "3,4" (1 and 5 come from the same starts;
+//                  "S" is figure 12, the station search's list)
 //     --stream URL DIR   the tests' local server and its media folder, for figures 6 to 8
 #include <objbase.h>
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "directory_results.h"
 #include "list_load.h"
 #include "painting.h"
 #include "startup.h"
@@ -52,6 +54,7 @@ int wmain(int argc, wchar_t** argv) {
     if (wanted(L'1') || wanted(L'5')) resources = RunStartupFigures(startup);
     if (wanted(L'2')) RunListLoadFigure(listRepetitions);
     if (wanted(L'3') || wanted(L'4')) RunPaintingFigures(paintRepetitions);
+    if (wanted(L'S')) RunDirectoryResultsFigure(quick ? 3 : 9);
     for (const auto& line : resources) Report(line.figure, line.text);
     if (!server.empty() && (wanted(L'6') || wanted(L'7') || wanted(L'8'))) RunStreamFigures(server, media, quick);
     if (SUCCEEDED(com)) CoUninitialize();

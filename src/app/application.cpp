@@ -5,6 +5,7 @@
 #include "about/about_window.h"
 #include "app/main_window.h"
 #include "app/message_loop.h"
+#include "directory/directory_window.h"
 #include "editor/station_editor.h"
 #include "platform/com_support.h"
 #include "platform/media_player_wmp.h"
@@ -50,11 +51,20 @@ int RunApplication(HINSTANCE) {
     EditorHost editor(services);
     SettingsWindow settings(services);
     AboutHost about(services);
+    // The station search plays and adds through the main window, made below.
+    MainWindow* mainWindow = nullptr;
+    directory::DirectoryLinks links;
+    links.tryStation = [&mainWindow](const std::wstring& name, const std::wstring& url) { mainWindow->PlayStation(name, url); };
+    links.stationAdded = [&mainWindow](size_t index) { mainWindow->ShowAddedStation(index); };
+    directory::DirectoryHost stationSearch(services, links);
+    editor.SetPrepare([&stationSearch](StationEditor& e) { e.SetDirectoryOpener([&stationSearch] { stationSearch.Open(); }); });
     WindowOpeners openers;
     openers.editor = [&editor] { editor.Open(); };
     openers.settings = [&settings] { settings.Open(); };
     openers.about = [&about] { about.Open(); };
+    openers.directory = [&stationSearch] { stationSearch.Open(); };
     MainWindow main(services, std::move(openers));
+    mainWindow = &main;
     if (!main.Start()) return 0;  // the user chose not to run a second copy
 
     return RunMessageLoop();

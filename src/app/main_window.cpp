@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "app/main_list.h"
+#include "app/message_loop.h"
 #include "platform/contract.h"
 #include "platform/product.h"
 #include "player/error_log.h"
@@ -233,8 +234,21 @@ void MainWindow::List1_DblClick() {
         const std::wstring url = index >= 0 ? ListText(list2_, index) : std::wstring();
         if (const HRESULT hr = player_.SetUrl(url); FAILED(hr)) failure = static_cast<long>(hr);
     }
+    PlayChosen(index >= 0 ? ListText(list1_, index) : std::wstring(), failure);
+}
+
+void MainWindow::PlayStation(const std::wstring& name, const std::wstring& url) {
+    const HRESULT hr = player_.SetUrl(url);
+    PlayChosen(name, FAILED(hr) ? static_cast<long>(hr) : 0);
+}
+
+void MainWindow::ShowAddedStation(size_t index) {
+    Command1_Click();
+    if (index < static_cast<size_t>(ListCount(list1_))) SetListIndex(list1_, static_cast<int>(index));
+}
+
+void MainWindow::PlayChosen(const std::wstring& entry, long failure) {
     if (failure != 0 && !AppendErrorLog(services_.appDir, clock_.Now(), failure)) TellWriteFailure();
-    const std::wstring entry = index >= 0 ? ListText(list1_, index) : std::wstring();
     stationChosen_ = true;
     nowPlaying_.SetStation(entry);
     tray_.UpdateTip();
@@ -310,6 +324,7 @@ void MainWindow::RunMenuCommand(int command) {
     case kMenuEditor: if (openers_.editor) openers_.editor(); break;
     case kMenuSettings: if (openers_.settings) openers_.settings(); break;
     case kMenuAbout: if (openers_.about) openers_.about(); break;
+    case kMenuDirectory: if (openers_.directory) openers_.directory(); break;
     case kMenuExit: ExitProgram(); break;
     default: break;
     }
@@ -350,6 +365,11 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& hand
         handled = true;
         tray_.HandleMessage(static_cast<UINT>(LOWORD(lParam)));
         return 0;
+    }
+    if (msg == kFindKeyMessage) {  // Ctrl+F: the station search
+        handled = true;
+        RunMenuCommand(kMenuDirectory);
+        return TRUE;
     }
     if (msg == WM_HOTKEY) {
         if (auto key = MediaKeyFromVirtualKey(HIWORD(lParam))) HandleMediaKey(*key, MediaKeySource::HotKey);

@@ -38,6 +38,7 @@ struct WindowOpeners {
     std::function<void()> editor;
     std::function<void()> settings;
     std::function<void()> about;
+    std::function<void()> directory;  // the station search
 };
 
 // Needs services.messageBox, services.tray and services.clock. May go without services.player
@@ -61,6 +62,10 @@ public:
     void Command4_Click();  // Stop
     void Check1_Click();    // keep on top
     void List1_DblClick();  // ChooseStation
+    // Plays a station from elsewhere (the station search) the way a choice in the list plays.
+    void PlayStation(const std::wstring& name, const std::wstring& url);
+    // The station files gained station index: the list shows them anew with that one selected.
+    void ShowAddedStation(size_t index);
     void ShowPlayState(PlayState state);
     void Slider1_Change();
     void RestoreVolume();
@@ -104,6 +109,7 @@ private:
 
     void RestoreFromTray();
     void StepStation(int step);  // +1 the next entry, -1 the previous, wrapping at both ends
+    void PlayChosen(const std::wstring& entry, long failure);
 
     Services services_;
     MessageBoxService& messageBox_;

@@ -5,6 +5,10 @@
 
 namespace zarvio {
 
+// Ctrl+F, sent to the top-level window the key was pressed in; a window that finds something
+// (the main window: the station search) returns TRUE, and the key goes no further.
+inline constexpr UINT kFindKeyMessage = WM_APP + 0x310;
+
 // Hands one message to the program: the active window's dialog keys (Tab, Enter, Esc, the
 // access keys) first, then the window procedure.
 void DispatchProgramMessage(MSG& msg);

@@ -62,6 +62,7 @@ void TrayPresence::ShowMenu() {
     (void)AppendMenuW(menu.get(), MF_STRING, kMenuStop, L"停止(&S)");
     (void)AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     (void)AppendMenuW(menu.get(), MF_STRING, kMenuEditor, L"自定义电台(&T)");
+    (void)AppendMenuW(menu.get(), MF_STRING, kMenuDirectory, L"搜索电台(&F)...");
     (void)AppendMenuW(menu.get(), MF_STRING, kMenuSettings, L"设置选项(&O)");
     (void)AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     (void)AppendMenuW(menu.get(), MF_STRING, kMenuAbout, L"关于...");

@@ -13,7 +13,7 @@ namespace zarvio {
 
 // Commands of the tray menu "文件".
 enum MenuCommand : int {
-    kMenuPlay = 201, kMenuStop, kMenuEditor, kMenuSettings, kMenuAbout, kMenuExit,
+    kMenuPlay = 201, kMenuStop, kMenuEditor, kMenuSettings, kMenuAbout, kMenuExit, kMenuDirectory,
 };
 
 // The tray icon reports mouse actions with this private message, so that a real pointer

@@ -34,7 +34,8 @@ StationEditor::StationEditor(const Services& services)
 StationEditor::~StationEditor() { Destroy(); }
 
 bool StationEditor::Open() {
-    if (!CreateShown(FormOptions::Secondary(L"添加新电台", 10245, 5385))) return false;
+    // The station search's button takes a row of its own below the previews.
+    if (!CreateShown(FormOptions::Secondary(L"添加新电台", 10245, openDirectory_ ? 5865 : 5385))) return false;
     SetFocus(text1_);
     return true;
 }
@@ -82,6 +83,8 @@ void StationEditor::BuildControls() {
     // The line through the blank stretch of the frame caption, one pixel of button shadow.
     HWND line = AddLabel(frame2_, kEdLine1, {1200, 120, 1320, 15}, L"");
     SetColors(line, std::nullopt, GetSysColor(COLOR_BTNSHADOW));
+
+    if (openDirectory_) AddButton(hwnd(), kEdSearch, {8280, 5400, 1935, 375}, L"搜索电台(&F)...");
 }
 
 void StationEditor::Form_Load() {
@@ -235,6 +238,7 @@ void StationEditor::OnCommand(int id, int code, HWND) {
     case kEdCommand2: if (code == BN_CLICKED) Command2_Click(); break;
     case kEdCommand3: if (code == BN_CLICKED) Command3_Click(); break;
     case kEdCheck1: if (code == BN_CLICKED) Check1_Click(); break;
+    case kEdSearch: if (code == BN_CLICKED && openDirectory_) openDirectory_(); break;
     case kEdList1: if (code == LBN_SELCHANGE) List1_Click(); break;
     case kEdList2: if (code == LBN_SELCHANGE) List2_Click(); break;
     case IDCANCEL: SendMessageW(hwnd(), WM_CLOSE, 0, 0); break;  // Esc: as the close box

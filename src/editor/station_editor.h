@@ -1,11 +1,13 @@
 // The station editor Form3 ("添加新电台"): adds stations to and deletes them from the two station
 // files, with previews of both files side by side.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/services.h"
+#include "stations/station_messages.h"
 #include "stations/station_store.h"
 #include "platform/toolkit/form.h"
 #include "platform/toolkit/window_host.h"
@@ -14,21 +16,14 @@ namespace zarvio {
 
 enum EditorControl : int {
     kEdFrame1 = 301, kEdLabel1, kEdLabel2, kEdText1, kEdText2, kEdCommand4, kEdCommand1, kEdFrame2,
-    kEdCommand3, kEdFrame3, kEdList1, kEdFrame4, kEdList2, kEdCommand2, kEdCheck1, kEdLine1,
+    kEdCommand3, kEdFrame3, kEdList1, kEdFrame4, kEdList2, kEdCommand2, kEdCheck1, kEdLine1, kEdSearch,
 };
 
-inline constexpr wchar_t kMissingInputText[] =
-    L"电台名称或者电台网址没有输入，请完整输入“电台名称”和“电台网址”后，再点“添加”按钮。";
 inline constexpr wchar_t kUnencodableText[] =
     L"电台名称或者电台网址中含有本系统无法保存的字符（例如韩文或表情符号），请修改后再点“添加”按钮。";
-inline constexpr wchar_t kAddWriteFailedText[] =
-    L"电台文件无法写入，电台没有添加。请检查电台文件是否为只读、是否被其他程序占用、程序所在的文件夹是否允许写入，或者磁盘是否已满。";
 inline constexpr wchar_t kDeleteWriteFailedText[] =
     L"电台文件无法写入，电台没有删除。请检查电台文件是否为只读、是否被其他程序占用、程序所在的文件夹是否允许写入，或者磁盘是否已满。";
-inline constexpr wchar_t kLineBreakText[] = L"电台名称或者电台网址中不能含有换行符，电台没有添加。";
 inline constexpr wchar_t kFilesChangedText[] = L"电台文件已被更改，电台没有删除。请重新选择要删除的电台。";
-inline constexpr wchar_t kOutOfStepText[] = L"电台文件写入失败，电台名称文件与电台网址文件可能不再对应。";
-inline constexpr wchar_t kTooLargeText[] = L"电台文件过大，无法读取。";
 
 // Needs services.messageBox and services.appDir; without services.files it writes the station
 // files straight to the file system.
@@ -38,6 +33,8 @@ public:
     ~StationEditor() override;
 
     bool Open();  // creates the window (which loads the previews) and shows it
+    // With an opener the window gets a button below the previews that opens the station search.
+    void SetDirectoryOpener(std::function<void()> open) { openDirectory_ = std::move(open); }
 
     void Command1_Click();  // Add
     void Command2_Click();  // Refresh
@@ -70,6 +67,7 @@ private:
     std::vector<std::string> namesSeen_, urlsSeen_;
     size_t deleteRow_ = 0;          // the row a delete in progress removes
     std::string namesBeforeDelete_;  // the names file as it was, to undo a half delete
+    std::function<void()> openDirectory_;
 };
 
 // Keeps at most one editor: a command opens it, or shows and activates the open one.

@@ -169,7 +169,8 @@ TEST_F(MainWindowTest, RightButtonReleaseOnTheIconOpensTheCommandMenu) {
     SetTimer(nullptr, 0, 100, ReadAndCloseMenu);
     SendMessageW(w.hwnd(), kTrayCallbackMessage, 1, WM_RBUTTONUP);  // returns when the menu closes
     EXPECT_EQ(g_menuItems, (std::vector<std::wstring>{L"播放(&P)", L"停止(&S)", L"-", L"自定义电台(&T)",
-                                                      L"设置选项(&O)", L"-", L"关于...", L"退出(&E)"}));
+                                                      L"搜索电台(&F)...", L"设置选项(&O)", L"-", L"关于...",
+                                                      L"退出(&E)"}));
     EXPECT_EQ(exit.exits, 0);  // closing the menu chose nothing
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -17,6 +18,9 @@ class WindowHost {
 public:
     explicit WindowHost(Services services) : services_(std::move(services)) {}
 
+    // Runs on each new window before it opens, to hand it what Services does not carry.
+    void SetPrepare(std::function<void(W&)> prepare) { prepare_ = std::move(prepare); }
+
     void Open() {
         if (W* open = current()) {
             open->ShowAndActivate(SW_SHOWNORMAL);
@@ -24,6 +28,7 @@ public:
         }
         // A closed window leaves an object without a window behind; it is replaced here.
         window_ = std::make_unique<W>(services_);
+        if (prepare_) prepare_(*window_);
         if (!window_->Open()) window_.reset();
     }
 
@@ -33,6 +38,7 @@ public:
 private:
     Services services_;
     std::unique_ptr<W> window_;
+    std::function<void(W&)> prepare_;
 };
 
 }  // namespace zarvio
